@@ -1,0 +1,214 @@
+// POSIX side of command_runner.h: fork and exec, one pipe for both output
+// streams, and the "cmd /c" stand-in of command_line.h.
+#include "process/command_runner.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "process/command_line.h"
+
+extern char** environ;
+
+namespace {
+
+// A file descriptor that closes itself.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  ~Fd() { Close(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  void Reset(int fd) {
+    Close();
+    fd_ = fd;
+  }
+  void Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+// A close-on-exec pipe whose ends lie above the standard descriptors, so
+// that the child's dup2 onto 0, 1 and 2 never meets one of them.
+bool MakePipe(Fd* readEnd, Fd* writeEnd) {
+  int ends[2];
+  if (pipe(ends) != 0) return false;
+  for (int i = 0; i < 2; ++i) {
+    int moved = fcntl(ends[i], F_DUPFD_CLOEXEC, 3);
+    close(ends[i]);
+    ends[i] = moved;
+  }
+  readEnd->Reset(ends[0]);
+  writeEnd->Reset(ends[1]);
+  return ends[0] >= 0 && ends[1] >= 0;
+}
+
+// The program file `name` names: itself if it holds a '/', otherwise the
+// first executable regular file of that name in a directory of PATH. Empty
+// entries of PATH are skipped rather than read as the working directory.
+std::string FindProgram(const std::string& name) {
+  if (name.empty() || name.find('/') != std::string::npos) return name;
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    if (end > start) {
+      std::string candidate = dirs.substr(start, end - start) + "/" + name;
+      struct stat info;
+      if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+          access(candidate.c_str(), X_OK) == 0)
+        return candidate;
+    }
+    start = end + 1;
+  }
+  return std::string();
+}
+
+void WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+// A descriptor that becomes readable when `pid` ends, or -1 where the system
+// has none; the caller then polls the child every millisecond instead.
+int OpenExitNotifier(pid_t pid) {
+#if defined(SYS_pidfd_open)
+  return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+#else
+  (void)pid;
+  return -1;
+#endif
+}
+
+// Reads the bytes that are waiting in the pipe right now, and no more: a
+// process that outlived the child may keep writing.
+void ReadWaiting(int fd, std::string* out) {
+  int waiting = 0;
+  if (ioctl(fd, FIONREAD, &waiting) != 0) return;
+  char buffer[kPipeSize];
+  while (waiting > 0) {
+    ssize_t n = read(fd, buffer, std::min<std::size_t>(sizeof buffer, waiting));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    out->append(buffer, static_cast<std::size_t>(n));
+    waiting -= static_cast<int>(n);
+  }
+}
+
+// Collects the child's output until it has ended. Returns when the child is
+// reaped, whoever else still holds the pipe's write end.
+std::string Collect(pid_t pid, int outRead) {
+  std::string out;
+  Fd exitNotifier(OpenExitNotifier(pid));
+  fcntl(outRead, F_SETFL, fcntl(outRead, F_GETFL) | O_NONBLOCK);
+  char buffer[kPipeSize];
+  bool open = true;
+  for (;;) {
+    pollfd events[2] = {{outRead, POLLIN, 0}, {exitNotifier.get(), POLLIN, 0}};
+    bool notified = exitNotifier.get() >= 0;
+    poll(events, notified ? 2 : 1, notified ? -1 : 1);
+    ssize_t n = read(outRead, buffer, sizeof buffer);
+    if (n > 0) out.append(buffer, static_cast<std::size_t>(n));
+    else if (n == 0 || (errno != EAGAIN && errno != EINTR)) open = false;
+
+    int status;
+    pid_t reaped;
+    // Once nobody can write any more, only the child's end is left to wait for.
+    do reaped = waitpid(pid, &status, open ? WNOHANG : 0);
+    while (reaped < 0 && errno == EINTR);
+    if (reaped != 0) break;  // ended, or not ours to wait for
+  }
+  // Everything the child wrote before it ended is in the pipe now.
+  if (open) ReadWaiting(outRead, &out);
+  return out;
+}
+
+}  // namespace
+
+std::string RunCommand(const std::string& commandLine) {
+  LaunchPlan plan = PlanLaunch(commandLine);
+  std::string program;
+  if (!plan.words.empty()) program = FindProgram(plan.words[0]);
+  if (!plan.viaInterpreter && program.empty()) {
+    std::printf("CreateProcess last error %d \n", ENOENT);
+    return std::string();
+  }
+  // Prepared before fork: the child only calls async-signal-safe functions.
+  std::string notFound;
+  if (plan.viaInterpreter && !plan.words.empty())
+    notFound = InterpreterNotFoundText(plan.words[0]);
+  std::vector<char*> argv;
+  for (std::string& word : plan.words) argv.push_back(&word[0]);
+  argv.push_back(nullptr);
+
+  Fd outRead, outWrite, statusRead, statusWrite;
+  if (!MakePipe(&outRead, &outWrite) || !MakePipe(&statusRead, &statusWrite))
+    return std::string();
+
+  pid_t pid = fork();
+  if (pid < 0) {
+    std::printf("CreateProcess last error %d \n", errno);
+    return std::string();
+  }
+  if (pid == 0) {
+    int input = open("/dev/null", O_RDONLY);
+    if (input < 0 || dup2(input, 0) < 0 || dup2(outWrite.get(), 1) < 0 ||
+        dup2(outWrite.get(), 2) < 0)
+      _exit(127);
+    if (!plan.interpreterError.empty()) {
+      WriteAll(2, plan.interpreterError);
+      _exit(1);
+    }
+    if (plan.words.empty()) _exit(0);
+    if (!program.empty()) execve(program.c_str(), argv.data(), environ);
+    if (plan.viaInterpreter) {
+      WriteAll(2, notFound);
+      _exit(1);
+    }
+    int error = errno;
+    ssize_t ignored = write(statusWrite.get(), &error, sizeof error);
+    (void)ignored;
+    _exit(127);
+  }
+
+  outWrite.Close();
+  statusWrite.Close();
+  // End of file on the status pipe means the exec succeeded; an errno means
+  // it didn't, which is process creation failing.
+  int error = 0;
+  ssize_t got;
+  do got = read(statusRead.get(), &error, sizeof error);
+  while (got < 0 && errno == EINTR);
+  if (got == static_cast<ssize_t>(sizeof error)) {
+    waitpid(pid, nullptr, 0);
+    std::printf("CreateProcess last error %d \n", error);
+    return std::string();
+  }
+
+  std::string out = Collect(pid, outRead.get());
+  std::size_t nul = out.find('\0');
+  if (nul != std::string::npos) out.resize(nul);
+  return out;
+}

@@ -1,0 +1,63 @@
+// A stand-in for git, for tests that can't or shouldn't run the real one
+// (Windows programs under Wine can't run Linux git and read its output).
+//
+// Every call appends its arguments, each in brackets, as one line to the
+// file named by REVSTAMP_TEST_LOG. Then:
+//   git rev-parse --short HEAD   prints REVSTAMP_TEST_HASH (default 1a2b3c4)
+//   git checkout <path>          copies REVSTAMP_TEST_STORE/<path> over <path>
+// Anything else, or a path the store doesn't hold, fails as git would.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Env(const char* name, const char* fallback = "") {
+  const char* value = std::getenv(name);
+  return value ? value : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  _setmode(1, _O_BINARY);
+  _setmode(2, _O_BINARY);
+#endif
+  std::string log = Env("REVSTAMP_TEST_LOG");
+  if (!log.empty()) {
+    std::ofstream out(log, std::ios::app | std::ios::binary);
+    for (int i = 1; i < argc; ++i) out << '[' << argv[i] << ']';
+    out << '\n';
+  }
+  std::string command;
+  for (int i = 1; i < argc; ++i) command += std::string(i > 1 ? " " : "") + argv[i];
+
+  if (command == "rev-parse --short HEAD") {
+    std::printf("%s\n", Env("REVSTAMP_TEST_HASH", "1a2b3c4").c_str());
+    return 0;
+  }
+  if (argc == 3 && std::string(argv[1]) == "checkout") {
+    std::string store = Env("REVSTAMP_TEST_STORE");
+    std::error_code error;
+    if (!store.empty() &&
+        fs::copy_file(fs::path(store) / argv[2], argv[2],
+                      fs::copy_options::overwrite_existing, error))
+      return 0;
+    std::fprintf(stderr,
+                 "error: pathspec '%s' did not match any file(s) known to git\n",
+                 argv[2]);
+    return 1;
+  }
+  std::fprintf(stderr, "git double: unsupported command: %s\n", command.c_str());
+  return 1;
+}
