@@ -1,0 +1,101 @@
+// Windows side of file_io.h.
+#include "patch/file_io.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+namespace {
+
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// A file created beside the target for the new content; removed again
+// unless Commit moved it over the target.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& target) {
+    std::string folder = target.substr(0, target.find_last_of("\\/") + 1);
+    if (folder.empty()) folder = ".";
+    char path[MAX_PATH];
+    if (GetTempFileNameA(folder.c_str(), "rvs", 0, path) == 0) return;
+    path_ = path;
+    handle_ = CreateFileA(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  ~TempFile() {
+    Close();
+    if (!path_.empty() && !committed_) DeleteFileA(path_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool WriteAll(const char* data, std::size_t size) {
+    while (size > 0) {
+      DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+      DWORD written = 0;
+      if (!WriteFile(handle_, data, chunk, &written, nullptr) || written == 0) return false;
+      data += written;
+      size -= written;
+    }
+    return FlushFileBuffers(handle_) != 0;
+  }
+  bool Close() {
+    HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return handle == INVALID_HANDLE_VALUE || CloseHandle(handle);
+  }
+  // ReplaceFile keeps the target's attributes, security and creation time.
+  bool Commit(const std::string& target) {
+    committed_ = ReplaceFileA(target.c_str(), path_.c_str(), nullptr,
+                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
+    return committed_;
+  }
+
+ private:
+  std::string path_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+bool PathExists(const std::string& path) {
+  return !path.empty() && PathFileExistsA(path.c_str());
+}
+
+bool ExclusiveFile::Open(const std::string& path) {
+  Close();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool ExclusiveFile::Length(std::uint64_t* length) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(AsHandle(handle_), &size)) return false;
+  *length = static_cast<std::uint64_t>(size.QuadPart);
+  return true;
+}
+
+long long ExclusiveFile::Read(char* buffer, std::size_t count) {
+  DWORD chunk = count > (1u << 30) ? (1u << 30) : static_cast<DWORD>(count);
+  DWORD got = 0;
+  if (!ReadFile(AsHandle(handle_), buffer, chunk, &got, nullptr)) return -1;
+  return got;
+}
+
+void ExclusiveFile::Close() {
+  if (handle_ != -1) CloseHandle(AsHandle(handle_));
+  handle_ = -1;
+}
+
+bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size) {
+  TempFile temp(path);
+  return temp.ok() && temp.WriteAll(data, size) && temp.Close() && temp.Commit(path);
+}

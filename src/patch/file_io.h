@@ -1,0 +1,46 @@
+// File operations of the patcher. file_io-win32.cc uses the Win32 calls;
+// file_io-posix.cc provides the same on POSIX, reading '\' in paths as '/'.
+#ifndef REVSTAMP_PATCH_FILE_IO_H_
+#define REVSTAMP_PATCH_FILE_IO_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+/// Whether `path` names an existing file or directory. The empty path
+/// names nothing.
+bool PathExists(const std::string& path);
+
+/// An existing file, open for reading and writing and shared with no one.
+class ExclusiveFile {
+ public:
+  ExclusiveFile() = default;
+  ~ExclusiveFile() { Close(); }
+  ExclusiveFile(const ExclusiveFile&) = delete;
+  ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+
+  /// Opens `path`, which must exist and be a regular file. Fails for a
+  /// directory, a read-only file (even for an administrator or root), and a
+  /// file that another process holds open without sharing (on POSIX: holds
+  /// an flock on).
+  bool Open(const std::string& path);
+  /// The file's length in bytes.
+  bool Length(std::uint64_t* length);
+  /// Reads at most `count` bytes: the count read, 0 at the end of the file,
+  /// or -1 on an error.
+  long long Read(char* buffer, std::size_t count);
+  void Close();
+
+ private:
+  std::intptr_t handle_ = -1;  // a HANDLE, or a descriptor; -1 when closed
+};
+
+/// Replaces the content of the existing file `path` with `size` bytes, all
+/// or nothing: they are written to a new file beside it, flushed to disk,
+/// and moved over it in one step. The file keeps its permissions (and on
+/// POSIX its owner where allowed); a symbolic link stays a link, and the file
+/// it points to is replaced. On failure the new file is removed and `path`
+/// keeps its old bytes.
+bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size);
+
+#endif  // REVSTAMP_PATCH_FILE_IO_H_
