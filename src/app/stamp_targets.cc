@@ -1,4 +1,80 @@
 #include "app/stamp_targets.h"
 
-// Nothing is stamped yet.
-void StampTarget(int /*mode*/, const std::string& /*CommitHash*/) {}
+#include <cstring>
+
+#include "app/tool_location.h"
+#include "patch/file_patcher.h"
+#include "process/command_runner.h"
+
+namespace {
+
+bool IsControl(char c) {
+  return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+}
+
+}  // namespace
+
+bool QuoteFileName(const std::string& name, std::string* quoted) {
+  bool needsQuotes = name.empty();
+  for (char c : name) {
+    if (IsControl(c) || std::strchr("%!\"", c)) return false;
+    if (std::strchr(" &|<>^()", c)) needsQuotes = true;
+  }
+  if (!needsQuotes) {
+    *quoted = name;
+    return true;
+  }
+  // Backslashes before the closing quote would escape it; doubled, they
+  // stand for themselves.
+  std::size_t last = name.find_last_not_of('\\');
+  std::size_t trailing = last == std::string::npos ? name.size() : name.size() - last - 1;
+  *quoted = '"' + name + std::string(trailing, '\\') + '"';
+  return true;
+}
+
+bool IsStampableHash(const std::string& hash) {
+  for (char c : hash)
+    if (IsControl(c) || c == '"' || c == '\\') return false;
+  return true;
+}
+
+bool BuildStampTexts(int mode, const std::string& CommitHash, const char* directory,
+                     const char* folder, StampTexts* texts) {
+  if (directory[0] == '\0') return false;  // the tool doesn't know where it is
+  std::string quoted;
+  const char* hash = CommitHash.c_str();
+  switch (mode) {
+    case 1:
+      return QuoteFileName(std::string(folder) + ".rc", &quoted) &&
+             FormatText(texts->targetPath, "%s\\%s.rc", directory, folder) &&
+             FormatText(texts->restoreCommand, "cmd /c git checkout %s", quoted.c_str()) &&
+             FormatText(texts->searchText, "VALUE \"OriginalFilename\", \"%s.exe\"", folder) &&
+             FormatText(texts->replacementText, "VALUE \"OriginalFilename\", \"%s\"", hash);
+    case 2:
+      return FormatText(texts->targetPath, "%s\\Properties\\AssemblyInfo.cs", directory) &&
+             FormatText(texts->restoreCommand, "cmd /c git checkout %s",
+                        "Properties\\AssemblyInfo.cs") &&
+             FormatText(texts->searchText, "%s", "[assembly: AssemblyCopyright(\"\")]") &&
+             FormatText(texts->replacementText, "[assembly: AssemblyCopyright(\"%s\")]", hash);
+    default:
+      return false;
+  }
+}
+
+void StampTarget(int mode, const std::string& CommitHash) {
+  std::string targetPath;
+  TextList SearchTexts;
+  TextList ReplacementTexts;
+  StampTexts texts;
+  if (BuildStampTexts(mode, CommitHash, ToolDirectory, ToolFolderName, &texts)) {
+    RunCommand(texts.restoreCommand);
+    if (IsStampableHash(CommitHash)) {
+      targetPath = texts.targetPath;
+      SearchTexts.push_back(texts.searchText);
+      ReplacementTexts.push_back(texts.replacementText);
+    }
+  }
+  // With no target path, as for a mode that stamps nothing, this touches no
+  // file.
+  PatchFile(targetPath, SearchTexts, ReplacementTexts);
+}
