@@ -241,6 +241,22 @@ message="fatal: not a git repository (or any of the parent directories): .git"
 replace_first "$root/before" "$(rc_line Widget.exe)" "$(rc_line "$message")"
 cmp -s "$root/before" "$proj/Widget.rc" || fail "not stamped with git's message: $(grep -a OriginalFilename "$proj/Widget.rc")"
 
+scenario="a UTF-16LE resource script, across two commits"
+new_project Widget
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$proj/Widget.rc"; } >"$root/wide.rc"
+mv "$root/wide.rc" "$proj/Widget.rc"
+echo "*.rc binary" >"$proj/.gitattributes"
+commit "the resource script as Visual Studio saves it"
+for run in 1 2; do
+  [ "$run" = 1 ] || commit "another"
+  run_tool
+  expect_quiet_success
+  git_ show HEAD:Widget/Widget.rc | iconv -f UTF-16LE -t UTF-8 >"$root/expected"
+  replace_first "$root/expected" "$(rc_line Widget.exe)" "$(rc_line "$(head_hash)")"
+  iconv -f UTF-8 -t UTF-16LE "$root/expected" | cmp -s - "$proj/Widget.rc" ||
+    fail "run $run: not stamped as expected"
+done
+
 scenario="renamed, or started by its full path"
 new_project Widget
 mv "$proj/$tool_name" "$proj/stamp-${tool_name}"

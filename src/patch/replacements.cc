@@ -24,19 +24,63 @@ bool ByteBuffer::Splice(std::size_t position, std::size_t length, std::string_vi
   return true;
 }
 
+namespace {
+
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) > 0x7f) return false;
+  return true;
+}
+
+// The UTF-16LE form of an ASCII text.
+std::string Widen(std::string_view text) {
+  std::string wide;
+  for (char c : text) {
+    wide += c;
+    wide += '\0';
+  }
+  return wide;
+}
+
+// The first occurrence of `units` at or after `from` that starts on a code
+// unit boundary: an even offset.
+std::size_t FindAligned(std::string_view content, std::string_view units, std::size_t from) {
+  std::size_t at = content.find(units, from);
+  while (at != std::string_view::npos && at % 2 != 0) at = content.find(units, at + 1);
+  return at;
+}
+
+}  // namespace
+
 std::size_t ReplacementHeadroom(const TextList& replacementTexts) {
+  // Twice the texts' length: in a UTF-16 file they are inserted widened.
   std::size_t room = 0;
-  for (const std::string& text : replacementTexts) room += std::strlen(text.c_str());
+  for (const std::string& text : replacementTexts) room += 2 * std::strlen(text.c_str());
   return room;
 }
+
+bool IsUtf16Le(std::string_view content) { return content.substr(0, 2) == "\xff\xfe"; }
 
 bool ApplyReplacements(ByteBuffer& content, const TextList& searchTexts,
                        const TextList& replacementTexts) {
   if (searchTexts.size() != replacementTexts.size()) return false;
+  bool wide = IsUtf16Le(content.view());
   for (std::size_t i = 0; i < searchTexts.size(); ++i) {
     std::string_view search(searchTexts[i].c_str());
     std::string_view replacement(replacementTexts[i].c_str());
-    std::size_t at = content.view().find(search);
+    std::string wideSearch, wideReplacement;
+    std::size_t at;
+    if (wide) {
+      // Widening is exact only for ASCII, and the tool converts no code page.
+      if (!IsAscii(search) || !IsAscii(replacement)) continue;
+      wideSearch = Widen(search);
+      wideReplacement = Widen(replacement);
+      search = wideSearch;
+      replacement = wideReplacement;
+      at = FindAligned(content.view(), search, 2);  // the text starts after the mark
+    } else {
+      at = content.view().find(search);
+    }
     if (at == std::string_view::npos) continue;
     if (!content.Splice(at, search.size(), replacement)) return false;
   }

@@ -47,12 +47,21 @@ class ByteBuffer {
 /// any content.
 std::size_t ReplacementHeadroom(const TextList& replacementTexts);
 
+/// Whether `content` starts with the UTF-16LE byte-order mark (FF FE), as
+/// Visual Studio saves resource scripts.
+bool IsUtf16Le(std::string_view content);
+
 /// For each i in order, replaces the first occurrence of searchTexts[i] in
 /// `content` (as it stands after the earlier pairs) with replacementTexts[i].
 /// A search text that doesn't occur is skipped; an empty one matches at the
 /// start. The replacement is never searched again. The lists must have the
 /// same length, and `content` at least ReplacementHeadroom spare room;
 /// returns false otherwise.
+///
+/// Content is bytes, compared exactly, except in a UTF-16LE file: there each
+/// pair is matched and inserted in its UTF-16LE form, on code unit
+/// boundaries after the byte-order mark, and a pair with a byte above 0x7F
+/// is skipped.
 bool ApplyReplacements(ByteBuffer& content, const TextList& searchTexts,
                        const TextList& replacementTexts);
 
