@@ -122,5 +122,5 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
     (void)ignored;
   }
   return fchmod(temp.fd(), info.st_mode & 07777) == 0 && temp.WriteAll(data, size) &&
-         fsync(temp.fd()) == 0 && temp.Close() && temp.Commit(target);
+         temp.Close() && temp.Commit(target);
 }

@@ -36,11 +36,16 @@ class ExclusiveFile {
 };
 
 /// Replaces the content of the existing file `path` with `size` bytes, all
-/// or nothing: they are written to a new file beside it, flushed to disk,
-/// and moved over it in one step. The file keeps its permissions (and on
+/// or nothing: they are written to a new file beside it, which is closed and
+/// then moved over it in one step. The file keeps its permissions (and on
 /// POSIX its owner where allowed); a symbolic link stays a link, and the file
 /// it points to is replaced. On failure the new file is removed and `path`
 /// keeps its old bytes.
+///
+/// There is no flush to disk before the move: it would cost a synchronous
+/// write of the whole file on every build, to protect against a power cut
+/// what the next run restores from Git anyway. (ext4, XFS and btrfs write a
+/// file that replaces another by rename before the rename itself.)
 bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size);
 
 #endif  // REVSTAMP_PATCH_FILE_IO_H_

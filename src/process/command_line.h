@@ -28,13 +28,13 @@ std::vector<std::string> SplitCommandLine(const std::string& line);
 /// How the POSIX runner starts a command line.
 struct LaunchPlan {
   /// The line had the form "cmd /c <rest>": the interpreter stand-in runs
-  /// <rest>, and reports its own errors on the child's error stream.
+  /// <rest>, and its own error messages stand as the command's output.
   bool viaInterpreter = false;
   /// Program and arguments, with every backslash read as '/'. May be empty
   /// for an interpreter line with nothing after "/c".
   std::vector<std::string> words;
-  /// Set when the interpreter refuses the line: the text it prints on its
-  /// error stream instead of running anything.
+  /// Set when the interpreter refuses the line: the text it prints instead
+  /// of running anything.
   std::string interpreterError;
 };
 

@@ -1,10 +1,11 @@
-// POSIX side of command_runner.h: fork and exec, one pipe for both output
+// POSIX side of command_runner.h: posix_spawn, one pipe for both output
 // streams, and the "cmd /c" stand-in of command_line.h.
 #include "process/command_runner.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -44,7 +45,8 @@ class Fd {
 };
 
 // A close-on-exec pipe whose ends lie above the standard descriptors, so
-// that the child's dup2 onto 0, 1 and 2 never meets one of them.
+// that the child's dup2 onto 1 and 2 never meets one of them (a dup2 onto
+// itself would leave close-on-exec set).
 bool MakePipe(Fd* readEnd, Fd* writeEnd) {
   int ends[2];
   if (pipe(ends) != 0) return false;
@@ -81,14 +83,18 @@ std::string FindProgram(const std::string& name) {
   return std::string();
 }
 
-void WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    done += static_cast<std::size_t>(n);
-  }
+// Starts `program` with no input and both output streams on `output`.
+// Returns 0, or the error that kept it from starting (posix_spawn reports a
+// failed exec too).
+int Spawn(const std::string& program, char* const* argv, int output, pid_t* pid) {
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) return ENOMEM;
+  int error = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (!error) error = posix_spawn_file_actions_adddup2(&actions, output, 1);
+  if (!error) error = posix_spawn_file_actions_adddup2(&actions, output, 2);
+  if (!error) error = posix_spawn(pid, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return error;
 }
 
 // A descriptor that becomes readable when `pid` ends, or -1 where the system
@@ -149,60 +155,22 @@ std::string Collect(pid_t pid, int outRead) {
 
 std::string RunCommand(const std::string& commandLine) {
   LaunchPlan plan = PlanLaunch(commandLine);
-  std::string program;
-  if (!plan.words.empty()) program = FindProgram(plan.words[0]);
-  if (!plan.viaInterpreter && program.empty()) {
-    std::printf("CreateProcess last error %d \n", ENOENT);
-    return std::string();
-  }
-  // Prepared before fork: the child only calls async-signal-safe functions.
-  std::string notFound;
-  if (plan.viaInterpreter && !plan.words.empty())
-    notFound = InterpreterNotFoundText(plan.words[0]);
+  // What the interpreter stand-in refuses, it answers itself: its message is
+  // the output, as the real interpreter's would be.
+  if (!plan.interpreterError.empty()) return plan.interpreterError;
+  if (plan.words.empty()) return std::string();  // "cmd /c" and nothing to run
+
+  std::string program = FindProgram(plan.words[0]);
   std::vector<char*> argv;
   for (std::string& word : plan.words) argv.push_back(&word[0]);
   argv.push_back(nullptr);
-
-  Fd outRead, outWrite, statusRead, statusWrite;
-  if (!MakePipe(&outRead, &outWrite) || !MakePipe(&statusRead, &statusWrite))
-    return std::string();
-
-  pid_t pid = fork();
-  if (pid < 0) {
-    std::printf("CreateProcess last error %d \n", errno);
-    return std::string();
-  }
-  if (pid == 0) {
-    int input = open("/dev/null", O_RDONLY);
-    if (input < 0 || dup2(input, 0) < 0 || dup2(outWrite.get(), 1) < 0 ||
-        dup2(outWrite.get(), 2) < 0)
-      _exit(127);
-    if (!plan.interpreterError.empty()) {
-      WriteAll(2, plan.interpreterError);
-      _exit(1);
-    }
-    if (plan.words.empty()) _exit(0);
-    if (!program.empty()) execve(program.c_str(), argv.data(), environ);
-    if (plan.viaInterpreter) {
-      WriteAll(2, notFound);
-      _exit(1);
-    }
-    int error = errno;
-    ssize_t ignored = write(statusWrite.get(), &error, sizeof error);
-    (void)ignored;
-    _exit(127);
-  }
-
+  Fd outRead, outWrite;
+  if (!MakePipe(&outRead, &outWrite)) return std::string();
+  pid_t pid = -1;
+  int error = program.empty() ? ENOENT : Spawn(program, argv.data(), outWrite.get(), &pid);
   outWrite.Close();
-  statusWrite.Close();
-  // End of file on the status pipe means the exec succeeded; an errno means
-  // it didn't, which is process creation failing.
-  int error = 0;
-  ssize_t got;
-  do got = read(statusRead.get(), &error, sizeof error);
-  while (got < 0 && errno == EINTR);
-  if (got == static_cast<ssize_t>(sizeof error)) {
-    waitpid(pid, nullptr, 0);
+  if (error != 0) {
+    if (plan.viaInterpreter) return InterpreterNotFoundText(plan.words[0]);
     std::printf("CreateProcess last error %d \n", error);
     return std::string();
   }
