@@ -3,9 +3,11 @@
 # that hold the example project, and run from there as a pre-build step runs
 # it.
 #
-#   e2e.sh posix <revstamp>              real Git, on this machine
+#   e2e.sh posix <revstamp> <bin>        real Git, on this machine
 #   e2e.sh wine  <revstamp.exe> <bin>    under Wine, with the git double from
 #                                        <bin> on the Windows PATH
+#
+# <bin> holds the git double; the concurrency scenario uses it on both.
 #
 # Under Wine the tool can't run Linux git, so the double answers instead: it
 # prints the hash of HEAD and restores files from a copy of HEAD that this
@@ -14,6 +16,7 @@
 set -u
 platform=$1
 tool=$(realpath "$2")
+double_dir=$(realpath "$3")
 example=$(cd "$(dirname "$0")/../example/Widget" && pwd)
 root=$(mktemp -d "${TMPDIR:-/tmp}/revstamp-e2e.XXXXXX")
 trap 'rm -rf "$root"' EXIT
@@ -32,11 +35,10 @@ case $platform in
     ;;
   wine)
     tool_name=revstamp.exe
-    double_dir=$(realpath "$3")
     export WINEDEBUG=-all
     sep=\\
     ;;
-  *) echo "usage: $0 posix|wine <tool> [<double dir>]" >&2; exit 2 ;;
+  *) echo "usage: $0 posix|wine <tool> <double dir>" >&2; exit 2 ;;
 esac
 
 failures=0
@@ -271,6 +273,40 @@ else
   (cd "$proj" && "$proj/$tool_name")
 fi
 expect_rc_stamped
+
+scenario="8 runs at once, 25 rounds, both modes"
+# Parallel builds start pre-build steps like this. Git's own restore doesn't
+# replace files atomically, so the double stands in for it here: it prints a
+# hash and restores nothing, and what is tested is the tool's own rewrite.
+new_project Widget
+committed_rc=$root/committed.rc stamped_rc=$root/stamped.rc
+committed_cs=$root/committed.cs stamped_cs=$root/stamped.cs
+git_ show HEAD:Widget/Widget.rc >"$committed_rc"
+git_ show HEAD:Widget/Properties/AssemblyInfo.cs >"$committed_cs"
+cp "$committed_rc" "$stamped_rc" && replace_first "$stamped_rc" "$(rc_line Widget.exe)" "$(rc_line 1a2b3c4)"
+cp "$committed_cs" "$stamped_cs" && replace_first "$stamped_cs" "$(cs_line "")" "$(cs_line 1a2b3c4)"
+listing=$(ls -A "$proj" "$proj/Properties")
+for mode in 1 2; do
+  if [ "$mode" = 1 ]; then target=$proj/Widget.rc committed=$committed_rc stamped=$stamped_rc
+  else target=$proj/Properties/AssemblyInfo.cs committed=$committed_cs stamped=$stamped_cs; fi
+  for round in $(seq 25); do
+    cp "$committed" "$target"
+    for i in 1 2 3 4 5 6 7 8; do
+      if [ "$platform" = wine ]; then
+        (cd "$proj" && REVSTAMP_TEST_HASH=1a2b3c4 WINEPATH=$(winpath "$double_dir") \
+          wine "./$tool_name" "$mode" >/dev/null 2>&1) &
+      else
+        (cd "$proj" && REVSTAMP_TEST_HASH=1a2b3c4 PATH="$double_dir:$PATH" \
+          "./$tool_name" "$mode" >/dev/null 2>&1) &
+      fi
+    done
+    wait
+    cmp -s "$target" "$committed" || cmp -s "$target" "$stamped" ||
+      fail "mode $mode, round $round: the file is neither committed nor stamped"
+    [ "$(ls -A "$proj" "$proj/Properties")" == "$listing" ] ||
+      fail "mode $mode, round $round: files left behind: $(ls -A "$proj" "$proj/Properties" | tr '\n' ' ')"
+  done
+done
 
 if [ "$platform" = wine ]; then
   scenario="manifest"

