@@ -37,9 +37,16 @@ fs::path NativePath(std::string toolPath) {
 
 }  // namespace
 
-TempFolder::TempFolder() {
+namespace {
+
+std::string UniqueName() {
   static std::mt19937_64 random{std::random_device{}()};
-  path_ = fs::temp_directory_path() / ("revstamp-test-" + std::to_string(random()));
+  return "revstamp-test-" + std::to_string(random());
+}
+
+}  // namespace
+
+TempFolder::TempFolder() : path_(fs::temp_directory_path() / UniqueName()) {
   fs::create_directories(path_);
 }
 

@@ -15,7 +15,10 @@ constexpr std::size_t kTextLimit = 260;
 
 using TextBuffer = char[kTextLimit];
 
-#if defined(__GNUC__)
+#if defined(__clang__)
+#define REVSTAMP_PRINTF_FORMAT(fmt, args) __attribute__((format(printf, fmt, args)))
+#elif defined(__GNUC__)
+// gnu_printf: MinGW's printf family follows C99 here, not msvcrt's dialect.
 #define REVSTAMP_PRINTF_FORMAT(fmt, args) \
   __attribute__((format(gnu_printf, fmt, args)))
 #else
