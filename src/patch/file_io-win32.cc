@@ -75,7 +75,11 @@ bool ExclusiveFile::Open(const std::string& path) {
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<std::intptr_t>(file);
-  if (GetFileType(file) != FILE_TYPE_DISK) {
+  // Windows itself refuses to open a read-only file for writing; Wine run
+  // as root doesn't, so the attribute is asked too.
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
     Close();
     return false;
   }
