@@ -86,10 +86,6 @@ int RunTestChild(const std::string& role, int argc, char** argv) {
     }
     return 0;
   }
-  if (role == "stderr-only") {
-    std::fputs("fatal: not a git repository\n", stderr);
-    return 128;
-  }
   if (role == "nul") {
     std::fwrite("before\0after\n", 1, 13, stdout);
     return 0;

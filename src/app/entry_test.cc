@@ -16,10 +16,8 @@ TEST(EntryTest, ParsesModeLikeAtoiButSaturates) {
     const char* text;
     int mode;
   } cases[] = {
-      {"1", 1}, {"2", 2}, {"0", 0}, {"3", 3}, {"-1", -1}, {"abc", 0},
-      {"", 0}, {"2x", 2}, {" 2", 2}, {"\t\n\v\f\r 2", 2}, {"+2", 2},
-      {"0002", 2}, {"- 2", 0}, {"+-2", 0}, {"x2", 0},
-      {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
+      {"2", 2}, {"-1", -1}, {"abc", 0}, {"", 0}, {"2x", 2}, {"\t\n\v\f\r 2", 2},
+      {"+2", 2}, {"- 2", 0}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
       // Out of range: saturate, never wrap into a real mode.
       {"2147483648", INT_MAX}, {"4294967297", INT_MAX}, {"4294967298", INT_MAX},
       {"-4294967295", INT_MIN}, {"99999999999999999999999999", INT_MAX},
@@ -27,42 +25,14 @@ TEST(EntryTest, ParsesModeLikeAtoiButSaturates) {
   for (const Case& c : cases) EXPECT_EQ(ParseMode(c.text), c.mode) << '"' << c.text << '"';
 }
 
-TEST(EntryTest, UsesTheArgumentOnlyWhenItIsTheOnlyOne) {
-  struct Case {
-    std::vector<const char*> argv;
-    int mode;
-  } cases[] = {
-      {{"revstamp"}, 1},
-      {{"revstamp", "2"}, 2},
-      {{"revstamp", "1"}, 1},
-      {{"revstamp", "abc"}, 0},
-      {{"revstamp", "2", "x"}, 1},
-      {{"revstamp", "0", "0"}, 1},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(ModeFromArguments(static_cast<int>(c.argv.size()), c.argv.data()), c.mode)
-        << c.argv.size();
+TEST(EntryTest, RemovesLineFeedsButKeepsCarriageReturns) {
+  std::string text = "1a2b3c4\r\n\nfatal: x\n";
+  RemoveLineFeeds(text);
+  EXPECT_EQ(text, "1a2b3c4\rfatal: x");
 }
 
-TEST(EntryTest, RemovesLineFeedsOnly) {
-  struct Case {
-    std::string in, out;
-  } cases[] = {
-      {"1a2b3c4\n", "1a2b3c4"},
-      {"1a2b3c4\r\n", "1a2b3c4\r"},
-      {"", ""},
-      {"\n\n", ""},
-      {"fatal: not a git repository\nhint: x\n", "fatal: not a git repositoryhint: x"},
-  };
-  for (const Case& c : cases) {
-    std::string text = c.in;
-    RemoveLineFeeds(text);
-    EXPECT_EQ(text, c.out);
-  }
-}
-
-// Runs the whole sequence in this process, with the git double on PATH
-// recording what it is asked.
+// The run sequence in this process, with the git double on PATH recording
+// what it is asked.
 class RunSequenceTest : public testing::Test {
  protected:
   RunSequenceTest() : path_(TestDoubleFolder()) {
@@ -95,23 +65,18 @@ TEST_F(RunSequenceTest, FrameworkFailurePrintsTheMessageAndStops) {
   EXPECT_EQ(out, std::string(expected, expected + sizeof expected));
   EXPECT_STRNE(ToolDirectory, "") << "the tool is located before the framework starts";
   EXPECT_FALSE(fs::exists(log())) << "no command may run after the failure";
-}
 
-TEST_F(RunSequenceTest, WithoutApplicationObjectTheFrameworkFails) {
+  // The real initialisation fails the same way without an application object.
   ASSERT_EQ(CurrentApplication(), nullptr);
-  std::string out;
   EXPECT_EQ(Run({"revstamp", "0"}, InitFramework, &out), 1);
   EXPECT_EQ(out, kFrameworkInitFailed);
 }
 
-TEST_F(RunSequenceTest, FetchesTheHashEvenWhenTheModeStampsNothing) {
+TEST_F(RunSequenceTest, WithTheFrameworkUpRunsRevParseAndEndsWithZero) {
   Application app(nullptr);
-  for (const char* mode : {"0", "3", "-1", "abc"}) {
-    fs::remove(log());
-    std::string out;
-    EXPECT_EQ(Run({"revstamp", mode}, InitFramework, &out), 0) << mode;
-    EXPECT_EQ(out, "") << mode;
-    EXPECT_EQ(ReadBytes(log()), "[rev-parse][--short][HEAD]\n") << mode;
-  }
+  std::string out;
+  EXPECT_EQ(Run({"revstamp", "0"}, InitFramework, &out), 0);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(ReadBytes(log()), "[rev-parse][--short][HEAD]\n");
   EXPECT_EQ(app.module(), CurrentModule());
 }

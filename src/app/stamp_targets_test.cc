@@ -37,25 +37,18 @@ TEST(StampTargetsTest, BuildsTheTextsOfEachMode) {
       // At a drive's root the folder name is empty.
       {1, "C:\\", "", "1a2b3c4", "C:\\\\.rc", "cmd /c git checkout .rc",
        "VALUE \"OriginalFilename\", \".exe\"", "VALUE \"OriginalFilename\", \"1a2b3c4\""},
-      // Names the interpreter would split or act on are quoted...
+      // A name the interpreter would split is quoted...
       {1, "C:\\My Proj\\", "My Proj", "1a2b3c4", "C:\\My Proj\\\\My Proj.rc",
        "cmd /c git checkout \"My Proj.rc\"", "VALUE \"OriginalFilename\", \"My Proj.exe\"",
        "VALUE \"OriginalFilename\", \"1a2b3c4\""},
-      {1, "C:\\x&y\\", "x&y", "1a2b3c4", "C:\\x&y\\\\x&y.rc", "cmd /c git checkout \"x&y.rc\"",
-       "VALUE \"OriginalFilename\", \"x&y.exe\"", "VALUE \"OriginalFilename\", \"1a2b3c4\""},
       // ...and those quotes can't protect are not used at all.
       {1, "C:\\100%\\", "100%", "1a2b3c4", "", "", "", ""},
-      {1, "C:\\a!b\\", "a!b", "1a2b3c4", "", "", "", ""},
-      {1, "\\a\"b\\", "a\"b", "1a2b3c4", "", "", "", ""},
       {2, "C:\\100%\\", "100%", "1a2b3c4", "C:\\100%\\\\Properties\\AssemblyInfo.cs",
        "cmd /c git checkout Properties\\AssemblyInfo.cs", kSearch2,
        "[assembly: AssemblyCopyright(\"1a2b3c4\")]"},
       // Other modes, and a tool that doesn't know where it is, do nothing.
       {0, "C:\\src\\Widget\\", "Widget", "1a2b3c4", "", "", "", ""},
-      {3, "C:\\src\\Widget\\", "Widget", "1a2b3c4", "", "", "", ""},
-      {-1, "C:\\src\\Widget\\", "Widget", "1a2b3c4", "", "", "", ""},
       {1, "", "", "1a2b3c4", "", "", "", ""},
-      {2, "", "", "1a2b3c4", "", "", "", ""},
   };
   for (const Case& c : cases) {
     StampTexts texts;
@@ -103,12 +96,9 @@ TEST(StampTargetsTest, QuotedNamesReachGitAsOneWord) {
     std::string name, quoted;
   } cases[] = {
       {"Widget.rc", "Widget.rc"},
-      {"My Proj.rc", "\"My Proj.rc\""},
       {"a&b|c<d>e^f(g).rc", "\"a&b|c<d>e^f(g).rc\""},
-      {" lead and trail ", "\" lead and trail \""},
       {"ends in\\", "\"ends in\\\\\""},
       {"", "\"\""},
-      {"caf\xe9 1.rc", "\"caf\xe9 1.rc\""},
   };
   for (const Case& c : cases) {
     std::string quoted;
@@ -126,26 +116,15 @@ TEST(StampTargetsTest, QuotedNamesReachGitAsOneWord) {
 }
 
 TEST(StampTargetsTest, StampsOnlyHashesThatKeepTheStringIntact) {
-  struct Case {
-    std::string hash;
-    bool stampable;
-  } cases[] = {
-      {"1a2b3c4", true},
-      {"", true},
-      {"fatal: not a git repository (or any of the parent directories): .git", true},
-      {"'git' is not recognized as an internal or external command", true},
-      {"caf\xe9", true},
-      {"1a2b3c4\r", false},
-      {"a\"b", false},
-      {"a\\b", false},
-      {"a\tb", false},
-      {"a\x7f", false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(IsStampableHash(c.hash), c.stampable) << c.hash;
+  for (std::string hash : {"1a2b3c4", "", "fatal: not a git repository (or any...): .git"})
+    EXPECT_TRUE(IsStampableHash(hash)) << hash;
+  for (std::string hash : {"1a2b3c4\r", "a\"b", "a\\b", "a\tb", "a\x7f"})
+    EXPECT_FALSE(IsStampableHash(hash)) << hash;
 }
 
-// The whole step in this process: the git double on PATH restores files
-// from a store and records its calls.
+// The whole step in this process, for what the end-to-end tests can't
+// arrange: the git double on PATH restores files from a store and records
+// its calls.
 class StampTargetTest : public testing::Test {
  protected:
   StampTargetTest() : path_(TestDoubleFolder()) {
@@ -173,13 +152,6 @@ class StampTargetTest : public testing::Test {
   PathPrefix path_;
   fs::path saved_;
 };
-
-TEST_F(StampTargetTest, RestoresThenStamps) {
-  WriteBytes(rc(), "edited since the last commit");
-  StampTarget(1, "1a2b3c4");
-  EXPECT_EQ(calls(), "[checkout][Widget.rc]\n");
-  EXPECT_EQ(ReadBytes(rc()), "x\r\nVALUE \"OriginalFilename\", \"1a2b3c4\"\r\n");
-}
 
 TEST_F(StampTargetTest, AHashThatWouldBreakTheFileIsNotStamped) {
   WriteBytes(rc(), "edited since the last commit");

@@ -16,13 +16,3 @@ TEST(FormatTextTest, FitsUpTo259CharactersAndNeverTruncates) {
     EXPECT_EQ(std::string(buffer), c.fits ? argument : "") << c.length;
   }
 }
-
-TEST(FormatTextTest, CountsFixedCharactersAgainstTheLimit) {
-  TextBuffer buffer;
-  // "%s\\%s.rc" adds four characters to its two arguments.
-  std::string directory(200, 'd');
-  EXPECT_TRUE(FormatText(buffer, "%s\\%s.rc", directory.c_str(), std::string(55, 'n').c_str()));
-  EXPECT_EQ(std::string(buffer), directory + "\\" + std::string(55, 'n') + ".rc");
-  EXPECT_FALSE(FormatText(buffer, "%s\\%s.rc", directory.c_str(), std::string(56, 'n').c_str()));
-  EXPECT_STREQ(buffer, "");
-}

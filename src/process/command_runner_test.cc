@@ -15,7 +15,6 @@ TEST(CommandRunnerTest, ReturnsWhatTheChildWrote) {
     std::string role, output;
   } cases[] = {
       {"interleave", "out 1\nerr 1\nout 2\n"},  // both streams, in order
-      {"stderr-only", "fatal: not a git repository\n"},
       {"silent", ""},
       {"nul", "before"},  // cut at the first NUL
       {"big", BigOutput()},
