@@ -90,6 +90,7 @@ TEST(ReplacementsTest, MatchesAndInsertsUtf16TextsInUtf16Files) {
   } cases[] = {
       {"UTF-16LE script", Utf16(kScript), {kLine}, {kStamp}, Utf16(kStamped)},
       {"UTF-16LE, first of two", Utf16(kLine + kLine), {kLine}, {kStamp}, Utf16(kStamp + kLine)},
+      {"UTF-16LE without the line", Utf16("END\r\n"), {kLine}, {kStamp}, Utf16("END\r\n")},
       {"UTF-16LE, a pair beyond ASCII is skipped", Utf16("VALUE \"caf.exe\""),
        {"VALUE \"caf\xe9.exe\""}, {"x"}, Utf16("VALUE \"caf.exe\"")},
       {"UTF-16LE, empty search text goes after the mark", Utf16("ab"), {""}, {"Z"},
