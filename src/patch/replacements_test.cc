@@ -20,6 +20,20 @@ bool Apply(std::string* content, const TextList& search, const TextList& replace
   return ok;
 }
 
+// UTF-16LE with a byte-order mark, as Visual Studio saves resource scripts.
+std::string Utf16(const std::string& ascii) {
+  std::string wide = "\xff\xfe";
+  for (char c : ascii) wide += std::string{c, '\0'};
+  return wide;
+}
+
+const std::string kLine = "VALUE \"OriginalFilename\", \"Widget.exe\"";
+const std::string kStamp = "VALUE \"OriginalFilename\", \"1a2b3c4\"";
+const std::string kScript = "BEGIN\r\n  " + kLine + "\r\nEND\r\n";
+const std::string kStamped = "BEGIN\r\n  " + kStamp + "\r\nEND\r\n";
+// U+4100 U+4200: the bytes of "AB" in UTF-16LE, one byte off.
+const std::string kMisaligned = "\xff\xfe\x00\x41\x00\x42\x00\x00"s;
+
 }  // namespace
 
 TEST(ReplacementsTest, ReplacesTheFirstOccurrenceOfEachPairInOrder) {
@@ -35,12 +49,24 @@ TEST(ReplacementsTest, ReplacesTheFirstOccurrenceOfEachPairInOrder) {
       {"later pairs see earlier results", "ab", {"a", "Xb"}, {"X", "Y"}, "Y"},
       {"pair that doesn't match is skipped", "ab", {"zz", "b"}, {"Q", "B"}, "aB"},
       {"match after NUL bytes", "\0\0key\0"s, {"key"}, {"K"}, "\0\0K\0"s},
-      {"CR LF kept", "l1\r\nVALUE \"x\"\r\nl3\r\n", {"VALUE \"x\""}, {"VALUE \"y\""},
-       "l1\r\nVALUE \"y\"\r\nl3\r\n"},
+      {"CR LF kept", kScript, {kLine}, {kStamp}, kStamped},
       {"texts count up to their NUL", "key", {"ke\0zz"s}, {"K\0ignored"s}, "Ky"},
       {"empty search text inserts at the start", "abc", {""}, {"Z"}, "Zabc"},
       {"empty content, empty search text", "", {""}, {"y"}, "y"},
       {"empty lists", "abc", {}, {}, "abc"},
+      {"UTF-8 with byte-order mark: bytes", "\xef\xbb\xbf" + kScript, {kLine}, {kStamp},
+       "\xef\xbb\xbf" + kStamped},
+      // A UTF-16LE file gets each pair in UTF-16LE.
+      {"UTF-16LE script", Utf16(kScript), {kLine}, {kStamp}, Utf16(kStamped)},
+      {"UTF-16LE, first of two", Utf16(kLine + kLine), {kLine}, {kStamp}, Utf16(kStamp + kLine)},
+      {"UTF-16LE without the line", Utf16("END\r\n"), {kLine}, {kStamp}, Utf16("END\r\n")},
+      {"UTF-16LE, a pair beyond ASCII is skipped", Utf16("VALUE \"caf.exe\""),
+       {"VALUE \"caf\xe9.exe\""}, {"x"}, Utf16("VALUE \"caf.exe\"")},
+      {"UTF-16LE, empty search text goes after the mark", Utf16("ab"), {""}, {"Z"},
+       Utf16("Zab")},
+      {"UTF-16LE, only aligned matches count", kMisaligned + Utf16("AB").substr(2), {"AB"},
+       {"C"}, kMisaligned + Utf16("C").substr(2)},
+      {"UTF-16BE is not stamped", "\xfe\xff\0V\0A\0L"s, {"VAL"}, {"x"}, "\xfe\xff\0V\0A\0L"s},
   };
   for (const Case& c : cases) {
     std::string content = c.content;
@@ -64,49 +90,4 @@ TEST(ReplacementsTest, SpliceNeverWritesPastTheRoomItHas) {
   EXPECT_FALSE(buffer.Splice(0, 0, "x"));
   EXPECT_FALSE(buffer.Splice(5, 0, ""));
   EXPECT_EQ(buffer.view(), "aBBc");
-}
-
-namespace {
-
-// UTF-16LE with a byte-order mark, as Visual Studio saves resource scripts.
-std::string Utf16(const std::string& ascii) {
-  std::string wide = "\xff\xfe";
-  for (char c : ascii) wide += std::string{c, '\0'};
-  return wide;
-}
-
-}  // namespace
-
-TEST(ReplacementsTest, MatchesAndInsertsUtf16TextsInUtf16Files) {
-  const std::string kLine = "VALUE \"OriginalFilename\", \"Widget.exe\"";
-  const std::string kStamp = "VALUE \"OriginalFilename\", \"1a2b3c4\"";
-  const std::string kScript = "BEGIN\r\n  " + kLine + "\r\nEND\r\n";
-  const std::string kStamped = "BEGIN\r\n  " + kStamp + "\r\nEND\r\n";
-  struct Case {
-    const char* what;
-    std::string content;
-    TextList search, replacement;
-    std::string expected;
-  } cases[] = {
-      {"UTF-16LE script", Utf16(kScript), {kLine}, {kStamp}, Utf16(kStamped)},
-      {"UTF-16LE, first of two", Utf16(kLine + kLine), {kLine}, {kStamp}, Utf16(kStamp + kLine)},
-      {"UTF-16LE without the line", Utf16("END\r\n"), {kLine}, {kStamp}, Utf16("END\r\n")},
-      {"UTF-16LE, a pair beyond ASCII is skipped", Utf16("VALUE \"caf.exe\""),
-       {"VALUE \"caf\xe9.exe\""}, {"x"}, Utf16("VALUE \"caf.exe\"")},
-      {"UTF-16LE, empty search text goes after the mark", Utf16("ab"), {""}, {"Z"},
-       Utf16("Zab")},
-      // U+4100 U+4200 hold the bytes of "AB" one byte off; only the
-      // aligned occurrence after them counts.
-      {"UTF-16LE, misaligned bytes don't match", "\xff\xfe\x00\x41\x00\x42\x00\x00"s + Utf16("AB").substr(2),
-       {"AB"}, {"C"}, "\xff\xfe\x00\x41\x00\x42\x00\x00"s + Utf16("C").substr(2)},
-      // Everything else is bytes, as before.
-      {"UTF-8 with byte-order mark", "\xef\xbb\xbf" + kScript, {kLine}, {kStamp},
-       "\xef\xbb\xbf" + kStamped},
-      {"UTF-16BE is not stamped", "\xfe\xff\0V\0A\0L"s, {"VAL"}, {"x"}, "\xfe\xff\0V\0A\0L"s},
-  };
-  for (const Case& c : cases) {
-    std::string content = c.content;
-    EXPECT_TRUE(Apply(&content, c.search, c.replacement)) << c.what;
-    EXPECT_EQ(content, c.expected) << c.what;
-  }
 }
