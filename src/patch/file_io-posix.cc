@@ -3,6 +3,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -62,6 +63,26 @@ class TempFile {
   bool committed_ = false;
 };
 
+// Under a file-size limit (ulimit -f), a write past it ends the process with
+// SIGXFSZ, halfway through, leaving the new file behind. While this object
+// lives the signal is ignored, so the write fails with EFBIG instead, like
+// one on a full disk. Children started outside its lifetime keep the
+// default.
+class FileSizeSignalIgnored {
+ public:
+  FileSizeSignalIgnored() {
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &saved_);
+  }
+  ~FileSizeSignalIgnored() { sigaction(SIGXFSZ, &saved_, nullptr); }
+  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
+  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
+
+ private:
+  struct sigaction saved_ = {};
+};
+
 }  // namespace
 
 bool PathExists(const std::string& path) {
@@ -113,6 +134,7 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
   struct stat info;
   if (stat(target.c_str(), &info) != 0) return false;
 
+  FileSizeSignalIgnored noSignal;
   TempFile temp(target);
   if (temp.fd() < 0) return false;
   if (info.st_uid != geteuid() || info.st_gid != getegid()) {

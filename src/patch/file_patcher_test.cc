@@ -153,7 +153,6 @@ TEST_F(FilePatcherTest, KeepsPermissionsAndSymbolicLinks) {
 int PatchUnderLimit(const std::string& path, int resource, rlim_t limit) {
   pid_t pid = fork();
   if (pid == 0) {
-    if (signal(SIGXFSZ, SIG_IGN) == SIG_ERR) _exit(98);
     rlimit rl = {limit, limit};
     if (setrlimit(resource, &rl) != 0) _exit(99);
     _exit(PatchFile(path, kSearch, kReplacement));
