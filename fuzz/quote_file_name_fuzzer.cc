@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::string quoted;
   if (!QuoteFileName(name, &quoted)) {
-    bool unprotectable = name.find_first_of("%!\"") != std::string::npos;
+    bool unprotectable = name.find_first_of("%!\"*?[") != std::string::npos ||
+                         name[0] == '-' || name[0] == ':';
     for (char c : name) unprotectable |= static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
     FUZZ_CHECK(unprotectable);
     return 0;

@@ -15,9 +15,12 @@ bool IsControl(char c) {
 }  // namespace
 
 bool QuoteFileName(const std::string& name, std::string* quoted) {
+  // Git reads a leading - as an option and a leading : as pathspec magic,
+  // and * ? [ as wildcards that would restore other files too.
+  if (!name.empty() && (name[0] == '-' || name[0] == ':')) return false;
   bool needsQuotes = name.empty();
   for (char c : name) {
-    if (IsControl(c) || std::strchr("%!\"", c)) return false;
+    if (IsControl(c) || std::strchr("%!\"*?[", c)) return false;
     if (std::strchr(" &|<>^()", c)) needsQuotes = true;
   }
   if (!needsQuotes) {

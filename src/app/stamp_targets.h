@@ -14,8 +14,8 @@
 //
 // Every text is built before anything runs, and a mode does nothing at all
 // (no restore, no patch) when one of them doesn't fit in a TextBuffer, when
-// the tool's location is unknown, or when the file name holds a character
-// that the interpreter would act on even inside double quotes. A hash that
+// the tool's location is unknown, or when the file name is one the restore
+// command can't carry safely (QuoteFileName). A hash that
 // would break the target's string syntax is not stamped, though the file is
 // still restored.
 #ifndef REVSTAMP_APP_STAMP_TARGETS_H_
@@ -45,8 +45,10 @@ bool BuildStampTexts(int mode, const std::string& CommitHash, const char* direct
 
 /// A file name as the restore command carries it: unchanged when the
 /// interpreter sees nothing special in it, in double quotes when it holds a
-/// blank or one of & | < > ^ ( ). False for a name that quotes can't
-/// protect: one with %, !, " or a control character.
+/// blank or one of & | < > ^ ( ). False for a name the command can't carry
+/// safely: one with %, !, " or a control character, which quotes don't
+/// protect from the interpreter, and one that Git would read as an option
+/// or a pattern (starting with - or :, or holding *, ? or [).
 bool QuoteFileName(const std::string& name, std::string* quoted);
 
 /// Whether `hash` can stand in a string literal of both targets as it is:

@@ -109,7 +109,8 @@ TEST(StampTargetsTest, QuotedNamesReachGitAsOneWord) {
     EXPECT_EQ(SplitCommandLine("git checkout " + quoted),
               (std::vector<std::string>{"git", "checkout", c.name}));
   }
-  for (std::string name : {"100%.rc", "a!b.rc", "a\"b.rc", "tab\t.rc", "nl\n.rc"}) {
+  for (std::string name : {"100%.rc", "a!b.rc", "a\"b.rc", "tab\t.rc", "nl\n.rc", "-bx.rc",
+                           ":^W.rc", "App[12].rc", "A*.rc", "A?.rc"}) {
     std::string quoted;
     EXPECT_FALSE(QuoteFileName(name, &quoted)) << name;
   }
@@ -134,6 +135,7 @@ class StampTargetTest : public testing::Test {
     WriteBytes(folder_.path() / "store" / "Widget.rc", kCommitted);
     SetEnv("REVSTAMP_TEST_LOG", (folder_.path() / "git.log").string());
     SetEnv("REVSTAMP_TEST_STORE", (folder_.path() / "store").string());
+    SetEnv("REVSTAMP_TEST_HASH", "1a2b3c4");
     FormatText(ToolDirectory, "%s\\", folder_.ToolPath("Widget").c_str());
     FormatText(ToolFolderName, "%s", "Widget");
     saved_ = fs::current_path();
@@ -143,6 +145,7 @@ class StampTargetTest : public testing::Test {
     fs::current_path(saved_);
     SetEnv("REVSTAMP_TEST_LOG", "");
     SetEnv("REVSTAMP_TEST_STORE", "");
+    SetEnv("REVSTAMP_TEST_HASH", "");
   }
   fs::path rc() const { return folder_.path() / "Widget" / "Widget.rc"; }
   std::string calls() const { return ReadBytes(folder_.path() / "git.log"); }
