@@ -1,5 +1,10 @@
-// POSIX side of platform.h: executable path and start-up values.
+// POSIX side of platform.h: executable path, start-up values, folder lock.
 #include "app/platform.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
@@ -8,8 +13,6 @@
 
 #if defined(__APPLE__)
 #include <mach-o/dyld.h>
-#else
-#include <unistd.h>
 #endif
 
 namespace {
@@ -58,3 +61,26 @@ bool GetExecutablePath(TextBuffer& path) {
 }
 
 void UseBinaryStandardOutput() {}
+
+FolderLock::~FolderLock() {
+  // Closing the descriptor releases the lock.
+  if (handle_ >= 0) close(static_cast<int>(handle_));
+}
+
+bool FolderLock::Acquire(const char* folder) {
+  std::string native = folder;
+  for (char& c : native)
+    if (c == '\\') c = '/';
+  // Close-on-exec: a child that outlived the run would hold the lock.
+  int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int locked;
+  do locked = flock(fd, LOCK_EX);
+  while (locked != 0 && errno == EINTR);
+  if (locked != 0) {
+    close(fd);
+    return false;
+  }
+  handle_ = fd;
+  return true;
+}

@@ -6,6 +6,8 @@
 #include <stdio.h>
 #include <windows.h>
 
+#include <cstdio>
+
 ModuleHandle CurrentModule() { return GetModuleHandleA(nullptr); }
 
 const char* RawCommandLine() { return GetCommandLineA(); }
@@ -21,3 +23,38 @@ bool GetExecutablePath(TextBuffer& path) {
 }
 
 void UseBinaryStandardOutput() { _setmode(_fileno(stdout), _O_BINARY); }
+
+FolderLock::~FolderLock() {
+  if (handle_ == -1) return;
+  HANDLE mutex = reinterpret_cast<HANDLE>(handle_);
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
+}
+
+bool FolderLock::Acquire(const char* folder) {
+  // The mutex is named after the folder's volume and file index, so that
+  // every spelling of its path (case, short names, mapped drives) meets the
+  // same one.
+  HANDLE directory = CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                 FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (directory == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  BOOL known = GetFileInformationByHandle(directory, &info);
+  CloseHandle(directory);
+  if (!known) return false;
+  char name[64];
+  std::snprintf(name, sizeof name, "Local\\revstamp-%08lx-%08lx%08lx",
+                info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+  // Not inheritable: a child that outlived the run would hold the lock.
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+  if (!mutex) return false;
+  // An abandoned mutex (its holder died) is ours all the same.
+  DWORD wait = WaitForSingleObject(mutex, INFINITE);
+  if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+    CloseHandle(mutex);
+    return false;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(mutex);
+  return true;
+}

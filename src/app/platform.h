@@ -1,11 +1,14 @@
 // The few things the driver needs from the operating system: the
 // executable's own path, what the framework stand-in is handed at start-up,
-// and a standard output that writes bytes as they are.
+// a standard output that writes bytes as they are, and a lock that keeps
+// runs in one folder apart.
 //
 // platform-win32.cc calls the Win32 API; platform-posix.cc provides the same
 // on Linux and macOS, converting paths to Windows form at this boundary.
 #ifndef REVSTAMP_APP_PLATFORM_H_
 #define REVSTAMP_APP_PLATFORM_H_
+
+#include <cstdint>
 
 #include "common/text_format.h"
 
@@ -28,5 +31,26 @@ bool GetExecutablePath(TextBuffer& path);
 /// Makes standard output write bytes unchanged (no LF to CR LF translation),
 /// so that the tool's messages are exactly the bytes it prints.
 void UseBinaryStandardOutput();
+
+/// An exclusive lock on a folder, shared by every process that locks the
+/// same folder, whatever path it names it by. It is held until the object
+/// is destroyed; if the process dies first, the system releases it. Taking
+/// it creates no file anywhere. On Windows it is a named mutex keyed by the
+/// folder's file ID; on POSIX an flock on the folder itself.
+class FolderLock {
+ public:
+  FolderLock() = default;
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  /// Waits, without a time limit, until no other process holds the lock of
+  /// `folder`, then takes it. False when the folder can't be locked (it
+  /// doesn't exist or can't be opened).
+  bool Acquire(const char* folder);
+
+ private:
+  std::intptr_t handle_ = -1;  // a mutex HANDLE, or a descriptor
+};
 
 #endif  // REVSTAMP_APP_PLATFORM_H_

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/platform.h"
 #include "app/tool_location.h"
 #include "patch/file_patcher.h"
 #include "process/command_runner.h"
@@ -69,7 +70,11 @@ void StampTarget(int mode, const std::string& CommitHash) {
   TextList SearchTexts;
   TextList ReplacementTexts;
   StampTexts texts;
-  if (BuildStampTexts(mode, CommitHash, ToolDirectory, ToolFolderName, &texts)) {
+  // Held from the restore until the rewrite is done: Git's restore writes
+  // the file in steps, and another run must not read it halfway.
+  FolderLock lock;
+  if (BuildStampTexts(mode, CommitHash, ToolDirectory, ToolFolderName, &texts) &&
+      lock.Acquire(ToolDirectory)) {
     RunCommand(texts.restoreCommand);
     if (IsStampableHash(CommitHash)) {
       targetPath = texts.targetPath;
