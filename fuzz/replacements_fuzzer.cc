@@ -9,20 +9,9 @@
 
 #include "fuzz_check.h"
 #include "patch/replacements.h"
+#include "patch/utf16.h"
 
 namespace {
-
-bool IsAscii(const std::string& text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) > 0x7f) return false;
-  return true;
-}
-
-std::string Widen(const std::string& text) {
-  std::string wide;
-  for (char c : text) wide += std::string{c, '\0'};
-  return wide;
-}
 
 // The expected result, computed the obvious way.
 std::string Reference(std::string content, const TextList& search, const TextList& replacement) {
@@ -31,9 +20,10 @@ std::string Reference(std::string content, const TextList& search, const TextLis
     std::string s = search[i].c_str(), r = replacement[i].c_str();
     std::size_t at;
     if (wide) {
-      if (!IsAscii(s) || !IsAscii(r)) continue;
-      s = Widen(s);
-      r = Widen(r);
+      std::string ws, wr;
+      if (!ToUtf16Le(s, &ws) || !ToUtf16Le(r, &wr)) continue;
+      s = ws;
+      r = wr;
       at = content.find(s, 2);
       while (at != std::string::npos && at % 2 != 0) at = content.find(s, at + 1);
     } else {

@@ -211,20 +211,42 @@ message="fatal: not a git repository (or any of the parent directories): .git"
 replace_first "$root/before" "$(rc_line Widget.exe)" "$(rc_line "$message")"
 cmp -s "$root/before" "$proj/Widget.rc" || fail "not stamped with git's message: $(grep -a OriginalFilename "$proj/Widget.rc")"
 
-scenario="a UTF-16LE resource script, across two commits"
-new_project Widget
-{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$proj/Widget.rc"; } >"$root/wide.rc"
-mv "$root/wide.rc" "$proj/Widget.rc"
-echo "*.rc binary" >"$proj/.gitattributes"
-commit "the resource script as Visual Studio saves it"
-for run in 1 2; do
-  [ "$run" = 1 ] || commit "another"
-  run_tool
-  expect_quiet_success
-  git_ show HEAD:Widget/Widget.rc | iconv -f UTF-16LE -t UTF-8 >"$root/expected"
-  replace_first "$root/expected" "$(rc_line Widget.exe)" "$(rc_line "$(head_hash)")"
-  iconv -f UTF-8 -t UTF-16LE "$root/expected" | cmp -s - "$proj/Widget.rc" ||
-    fail "run $run: not stamped as expected"
+# Resource scripts as Windows tools save them, folder names outside ASCII:
+# <folder> <encoding of its name> <encoding of the script> <stamped?>.
+# The tool's texts are in the ANSI code page on Windows (936 under these
+# tests) and in UTF-8 on POSIX, and are converted for a UTF-16LE script.
+rows=("Widget UTF-8 UTF-16LE yes")
+if [ "$platform" = posix ]; then
+  rows+=("工具 UTF-8 UTF-8 yes" "工具 UTF-8 UTF-16LE yes" "Café UTF-8 UTF-8 yes"
+         "Café UTF-8 UTF-16LE yes" $'Caf\xe9 LATIN1 UTF-16LE no')
+  ansi() { cat; }
+else
+  rows+=("工具 UTF-8 GBK yes" "工具 UTF-8 UTF-16LE yes")
+  ansi() { iconv -f UTF-8 -t GBK; }
+fi
+for row in "${rows[@]}"; do
+  read -r folder from encoding stamped <<<"$row"
+  scenario="folder $folder, script in $encoding"
+  new_project "$folder"
+  bom=""
+  [ "$encoding" != UTF-16LE ] || bom=$'\xff\xfe'
+  { printf %s "$bom"; iconv -f "$from" -t "$encoding" "$proj/$folder.rc"; } >"$root/encoded"
+  mv "$root/encoded" "$proj/$folder.rc"
+  echo "*.rc binary" >"$proj/.gitattributes"
+  commit "saved in $encoding"
+  for run in 1 2; do
+    [ "$run" = 1 ] || commit another
+    run_tool
+    expect_quiet_success
+    expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][$(printf %s "$folder.rc" | ansi)]"
+    git_ show "HEAD:$folder/$folder.rc" >"$root/expected"
+    if [ "$stamped" = yes ]; then
+      iconv -f "$encoding" -t UTF-8 "$root/expected" >"$root/decoded"
+      replace_first "$root/decoded" "$(rc_line "$folder.exe")" "$(rc_line "$(head_hash)")"
+      iconv -f UTF-8 -t "$encoding" "$root/decoded" >"$root/expected"
+    fi
+    cmp -s "$root/expected" "$proj/$folder.rc" || fail "run $run: not as expected"
+  done
 done
 
 scenario="renamed"

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "patch/utf16.h"
+
 ByteBuffer::~ByteBuffer() { std::free(data_); }
 
 bool ByteBuffer::Allocate(std::size_t capacity) {
@@ -26,22 +28,6 @@ bool ByteBuffer::Splice(std::size_t position, std::size_t length, std::string_vi
 
 namespace {
 
-bool IsAscii(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) > 0x7f) return false;
-  return true;
-}
-
-// The UTF-16LE form of an ASCII text.
-std::string Widen(std::string_view text) {
-  std::string wide;
-  for (char c : text) {
-    wide += c;
-    wide += '\0';
-  }
-  return wide;
-}
-
 // The first occurrence of `units` at or after `from` that starts on a code
 // unit boundary: an even offset.
 std::size_t FindAligned(std::string_view content, std::string_view units, std::size_t from) {
@@ -53,7 +39,8 @@ std::size_t FindAligned(std::string_view content, std::string_view units, std::s
 }  // namespace
 
 std::size_t ReplacementHeadroom(const TextList& replacementTexts) {
-  // Twice the texts' length: in a UTF-16 file they are inserted widened.
+  // Twice the texts' length: in a UTF-16 file they are inserted as UTF-16,
+  // at most two bytes for each byte of theirs.
   std::size_t room = 0;
   for (const std::string& text : replacementTexts) room += 2 * std::strlen(text.c_str());
   return room;
@@ -71,10 +58,8 @@ bool ApplyReplacements(ByteBuffer& content, const TextList& searchTexts,
     std::string wideSearch, wideReplacement;
     std::size_t at;
     if (wide) {
-      // Widening is exact only for ASCII, and the tool converts no code page.
-      if (!IsAscii(search) || !IsAscii(replacement)) continue;
-      wideSearch = Widen(search);
-      wideReplacement = Widen(replacement);
+      if (!ToUtf16Le(search, &wideSearch) || !ToUtf16Le(replacement, &wideReplacement))
+        continue;
       search = wideSearch;
       replacement = wideReplacement;
       at = FindAligned(content.view(), search, 2);  // the text starts after the mark

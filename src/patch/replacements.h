@@ -59,9 +59,9 @@ bool IsUtf16Le(std::string_view content);
 /// returns false otherwise.
 ///
 /// Content is bytes, compared exactly, except in a UTF-16LE file: there each
-/// pair is matched and inserted in its UTF-16LE form, on code unit
-/// boundaries after the byte-order mark, and a pair with a byte above 0x7F
-/// is skipped.
+/// pair is matched and inserted in its UTF-16LE form (utf16.h), on code unit
+/// boundaries after the byte-order mark, and a pair that doesn't convert is
+/// skipped.
 bool ApplyReplacements(ByteBuffer& content, const TextList& searchTexts,
                        const TextList& replacementTexts);
 

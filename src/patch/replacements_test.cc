@@ -20,12 +20,22 @@ bool Apply(std::string* content, const TextList& search, const TextList& replace
   return ok;
 }
 
-// UTF-16LE with a byte-order mark, as Visual Studio saves resource scripts.
-std::string Utf16(const std::string& ascii) {
-  std::string wide = "\xff\xfe";
+std::string Wide(const std::string& ascii) {
+  std::string wide;
   for (char c : ascii) wide += std::string{c, '\0'};
   return wide;
 }
+
+// UTF-16LE with a byte-order mark, as Visual Studio saves resource scripts.
+std::string Utf16(const std::string& ascii) { return "\xff\xfe" + Wide(ascii); }
+
+// 工具, in the tool's encoding (utf16.h) and in UTF-16LE.
+#ifdef _WIN32
+const std::string kChinese = "\xb9\xa4\xbe\xdf";
+#else
+const std::string kChinese = "\xe5\xb7\xa5\xe5\x85\xb7";
+#endif
+const std::string kChineseUtf16 = "\xe5\x5d\x77\x51";
 
 const std::string kLine = "VALUE \"OriginalFilename\", \"Widget.exe\"";
 const std::string kStamp = "VALUE \"OriginalFilename\", \"1a2b3c4\"";
@@ -60,8 +70,10 @@ TEST(ReplacementsTest, ReplacesTheFirstOccurrenceOfEachPairInOrder) {
       {"UTF-16LE script", Utf16(kScript), {kLine}, {kStamp}, Utf16(kStamped)},
       {"UTF-16LE, first of two", Utf16(kLine + kLine), {kLine}, {kStamp}, Utf16(kStamp + kLine)},
       {"UTF-16LE without the line", Utf16("END\r\n"), {kLine}, {kStamp}, Utf16("END\r\n")},
-      {"UTF-16LE, a pair beyond ASCII is skipped", Utf16("VALUE \"caf.exe\""),
-       {"VALUE \"caf\xe9.exe\""}, {"x"}, Utf16("VALUE \"caf.exe\"")},
+      {"UTF-16LE, converted from the tool's encoding", Utf16("<") + kChineseUtf16 + Wide(">"),
+       {"<" + kChinese + ">"}, {"[" + kChinese + "]"}, Utf16("[") + kChineseUtf16 + Wide("]")},
+      {"UTF-16LE, a pair that doesn't convert (cut short) is skipped", Utf16("<") + kChineseUtf16,
+       {"<" + kChinese}, {kChinese.substr(0, kChinese.size() - 1)}, Utf16("<") + kChineseUtf16},
       {"UTF-16LE, empty search text goes after the mark", Utf16("ab"), {""}, {"Z"},
        Utf16("Zab")},
       {"UTF-16LE, only aligned matches count", kMisaligned + Utf16("AB").substr(2), {"AB"},
