@@ -12,9 +12,9 @@
 # calls to the real git in the double's format.
 set -u
 platform=$1
-tool=$(realpath "$2")
-double_dir=$(realpath "$3")
-example=$(cd "$(dirname "$0")/../example/Widget" && pwd)
+tool=$(realpath "$2") && double_dir=$(realpath "$3") &&
+  example=$(cd "$(dirname "$0")/../example/Widget" && pwd) && [ -n "$example" ] ||
+  { echo "usage: $0 posix|wine <tool> <git double folder>, from the source tree" >&2; exit 2; }
 root=$(mktemp -d "${TMPDIR:-/tmp}/revstamp-e2e.XXXXXX")
 trap 'rm -rf "$root"' EXIT
 export GIT_CEILING_DIRECTORIES=$root WINEDEBUG=-all
@@ -32,7 +32,10 @@ fail() { echo "FAIL [$scenario] $*" >&2; failures=$((failures + 1)); return 1; }
 expect_eq() { [ "$2" == "$3" ] || fail "$1: got '$2', expected '$3'"; }
 winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
 git_() { "$real_git" -C "$repo" -c init.defaultBranch=main -c user.name=t -c user.email=t@e "$@"; }
-commit() { echo "$1" >>"$repo/history.txt" && git_ add -A && git_ commit -qm "$1"; }
+# commit <message>: the work tree as it is; next_commit <message>: a new HEAD
+# that changes nothing of the project (a stamped file stays uncommitted).
+commit() { git_ add -A && git_ commit -qm "$1"; }
+next_commit() { echo "$1" >>"$repo/history.txt" && git_ add history.txt && git_ commit -qm "$1"; }
 head_hash() { git_ rev-parse --short HEAD; }
 # replace_first <file> <text> <replacement>: in place, every other byte kept.
 replace_first() { FROM=$2 TO=$3 perl -0777 -pi -e 's/\Q$ENV{FROM}\E/$ENV{TO}/' "$1"; }
@@ -125,11 +128,22 @@ expect_rc_stamped  # from the run before; mode 2 leaves it alone
 expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][Properties${sep}AssemblyInfo.cs]"
 
 scenario="a new commit gets a new stamp"
-commit second
+next_commit second
 run_tool 1
 run_tool 2
 expect_rc_stamped
 expect_cs_stamped
+
+scenario="a run that leaves the bytes as they were leaves the time too"
+# To 100 ns, the resolution Windows keeps.
+mtime() { stat -c %y "$proj/Widget.rc" | cut -c1-27; }
+stamped_at=$(mtime)
+run_tool
+expect_eq "time after a run with no new commit" "$(mtime)" "$stamped_at"
+next_commit third
+run_tool
+expect_rc_stamped
+[ "$(mtime)" \> "$stamped_at" ] || fail "the time stayed when the bytes changed"
 
 scenario="modes that stamp nothing touch nothing"
 for mode in 0 3 -1 abc 4294967297; do
@@ -235,7 +249,7 @@ for row in "${rows[@]}"; do
   echo "*.rc binary" >"$proj/.gitattributes"
   commit "saved in $encoding"
   for run in 1 2; do
-    [ "$run" = 1 ] || commit another
+    [ "$run" = 1 ] || next_commit another
     run_tool
     expect_quiet_success
     expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][$(printf %s "$folder.rc" | ansi)]"

@@ -4,6 +4,7 @@
 
 #include "app/platform.h"
 #include "app/tool_location.h"
+#include "patch/file_io.h"
 #include "patch/file_patcher.h"
 #include "process/command_runner.h"
 
@@ -73,8 +74,14 @@ void StampTarget(int mode, const std::string& CommitHash) {
   // Held from the restore until the rewrite is done: Git's restore writes
   // the file in steps, and another run must not read it halfway.
   FolderLock lock;
+  // A run that leaves the file's bytes as they were leaves its time too, so
+  // that build tools see nothing new to compile.
+  std::string before, after;
+  FileTime written, ignored;
+  bool noted = false;
   if (BuildStampTexts(mode, CommitHash, ToolDirectory, ToolFolderName, &texts) &&
       lock.Acquire(ToolDirectory)) {
+    noted = ReadFileWithTime(texts.targetPath, &before, &written);
     RunCommand(texts.restoreCommand);
     if (IsStampableHash(CommitHash)) {
       targetPath = texts.targetPath;
@@ -85,4 +92,6 @@ void StampTarget(int mode, const std::string& CommitHash) {
   // With no target path, as for a mode that stamps nothing, this touches no
   // file.
   PatchFile(targetPath, SearchTexts, ReplacementTexts);
+  if (noted && ReadFileWithTime(texts.targetPath, &after, &ignored) && after == before)
+    SetLastWriteTime(texts.targetPath, written);
 }

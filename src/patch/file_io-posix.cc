@@ -146,3 +146,37 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
   return fchmod(temp.fd(), info.st_mode & 07777) == 0 && temp.WriteAll(data, size) &&
          temp.Close() && temp.Commit(target);
 }
+
+bool ReadFileWithTime(const std::string& path, std::string* bytes, FileTime* time) {
+  int fd = open(NativePath(path).c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info;
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  bytes->clear();
+  char buffer[8192];
+  while (ok) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    bytes->append(buffer, static_cast<std::size_t>(n));
+  }
+  close(fd);
+#if defined(__APPLE__)
+  const struct timespec& written = info.st_mtimespec;
+#else
+  const struct timespec& written = info.st_mtim;
+#endif
+  time->seconds = written.tv_sec;
+  time->nanoseconds = written.tv_nsec;
+  return ok;
+}
+
+bool SetLastWriteTime(const std::string& path, const FileTime& time) {
+  struct timespec times[2] = {{0, UTIME_OMIT}, {}};
+  times[1].tv_sec = static_cast<time_t>(time.seconds);
+  times[1].tv_nsec = static_cast<long>(time.nanoseconds);
+  return utimensat(AT_FDCWD, NativePath(path).c_str(), times, 0) == 0;
+}

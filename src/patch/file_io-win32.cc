@@ -109,3 +109,36 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
   TempFile temp(path);
   return temp.ok() && temp.WriteAll(data, size) && temp.Close() && temp.Commit(path);
 }
+
+bool ReadFileWithTime(const std::string& path, std::string* bytes, FileTime* time) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  FILETIME written;
+  bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileTime(file, nullptr, nullptr, &written);
+  bytes->clear();
+  char buffer[8192];
+  while (ok) {
+    DWORD got = 0;
+    ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0;
+    if (!ok || got == 0) break;
+    bytes->append(buffer, got);
+  }
+  CloseHandle(file);
+  time->seconds = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+  return ok;
+}
+
+bool SetLastWriteTime(const std::string& path, const FileTime& time) {
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  auto ticks = static_cast<std::uint64_t>(time.seconds);
+  FILETIME written = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  bool ok = SetFileTime(file, nullptr, nullptr, &written) != 0;
+  CloseHandle(file);
+  return ok;
+}

@@ -35,6 +35,19 @@ class ExclusiveFile {
   std::intptr_t handle_ = -1;  // a HANDLE, or a descriptor; -1 when closed
 };
 
+/// A file's last-write time, in the system's own units and resolution.
+struct FileTime {
+  std::int64_t seconds = 0;  // Windows: the whole FILETIME
+  std::int64_t nanoseconds = 0;
+};
+
+/// Reads the whole of the file `path`, sharing it with other readers and
+/// writers, and its last-write time. False when it can't be read.
+bool ReadFileWithTime(const std::string& path, std::string* bytes, FileTime* time);
+
+/// Sets the last-write time of the file `path`; its other times stay.
+bool SetLastWriteTime(const std::string& path, const FileTime& time);
+
 /// Replaces the content of the existing file `path` with `size` bytes, all
 /// or nothing: they are written to a new file beside it, which is closed and
 /// then moved over it in one step. The file keeps its permissions (and on
