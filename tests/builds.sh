@@ -16,84 +16,59 @@ trap 'rm -rf "$root"' EXIT
 failures=0
 fail() { echo "FAIL [$scenario] $*" >&2; failures=$((failures + 1)); }
 git_() { git -C "$repo" -c init.defaultBranch=main -c user.name=t -c user.email=t@e "$@"; }
-next_commit() { echo "$1" >>"$repo/history.txt" && git_ add history.txt && git_ commit -qm "$1"; }
+next_commit() { date +%N >>"$repo/history" && git_ add history && git_ commit -qm next; }
+# hash_is <what the build put in>: HEAD's hash, or a failure.
+hash_is() { [[ $1 == *"$(git_ rev-parse --short HEAD)"* ]] || fail "not HEAD's hash: $1"; }
 
+# new_repo <project file> <text>: the example project with that file and the
+# README's recipe <name> in it, committed, and the tool beside it.
+new_repo() {
+  repo=$(mktemp -d "$root/repo.XXXXXX")
+  cp -R "$top/example/Widget" "$repo/" && printf '%s\n' "$2" >"$repo/Widget/$1"
+  git_ init -q && printf 'revstamp\nbin/\nobj/\n' >"$repo/.git/info/exclude"
+  git_ add -A && git_ commit -qm Widget && cp "$tool" "$repo/Widget/revstamp"
+}
 # recipe <name>: the code block after "<!-- recipe: <name> -->" in the README.
 recipe() {
   awk -v mark="<!-- recipe: $1 -->" '$0 == mark { on = 1; next }
     on && /^```/ { if (inside) exit; inside = 1; next } inside' "$top/README.md"
 }
 
-# new_repo <project file>: the example project with that file (read from
-# standard input), committed, and the tool beside it.
-new_repo() {
-  repo=$(mktemp -d "$root/repo.XXXXXX")
-  cp -R "$top/example/Widget" "$repo/"
-  cat >"$repo/Widget/$1"
-  git_ init -q && printf 'revstamp\nbin/\nobj/\n' >"$repo/.git/info/exclude"
-  git_ add -A && git_ commit -qm "Widget" && cp "$tool" "$repo/Widget/revstamp"
-}
-
 for generator in Ninja "Unix Makefiles"; do
   scenario="CMake, $generator"
-  new_repo CMakeLists.txt < <(printf '%s\n' "cmake_minimum_required(VERSION 3.16)" \
-    "project(Widget CXX RC)" "add_executable(Widget WIN32 Widget.cpp Widget.rc)"; recipe cmake)
-  build=$repo.build
-  cmake -S "$repo/Widget" -B "$build" -G "$generator" >/dev/null \
+  new_repo CMakeLists.txt "cmake_minimum_required(VERSION 3.16)
+project(Widget CXX RC)
+add_executable(Widget WIN32 Widget.cpp Widget.rc)
+$(recipe cmake)"
+  cmake -S "$repo/Widget" -B "$repo.build" -G "$generator" >/dev/null \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" || fail "configure"
   for n in 1 2 3; do
-    next_commit "change $n"
-    cmake --build "$build" >/dev/null || fail "build $n"
-    stamped=$(x86_64-w64-mingw32-windres -i "$build/Widget.exe" -O rc | grep -a OriginalFilename)
-    [[ $stamped == *"\"$(git_ rev-parse --short HEAD)\""* ]] ||
-      fail "after change $n, HEAD is $(git_ rev-parse --short HEAD), the exe has: $stamped"
+    next_commit && cmake --build "$repo.build" >/dev/null || fail "build $n"
+    hash_is "$(x86_64-w64-mingw32-windres -i "$repo.build/Widget.exe" -O rc | grep -a OriginalFilename)"
   done
-  touch "$root/before"
-  cmake --build "$build" >/dev/null || fail "build with no new commit"
-  rebuilt=$(find "$build" -newer "$root/before" \( -name '*.obj' -o -name '*.res' -o -name '*.exe' \))
+  touch "$root/before" && cmake --build "$repo.build" >/dev/null
+  rebuilt=$(find "$repo.build" -newer "$root/before" \( -name '*.obj' -o -name '*.res' -o -name '*.exe' \))
   [ -z "$rebuilt" ] || fail "a build with no new commit rebuilt: $rebuilt"
-  cmake --build "$build" --target clean >/dev/null || fail "clean"
-  deleted=$(git_ ls-files --deleted)
-  [ -z "$deleted" ] || fail "clean deleted sources: $deleted"
+  cmake --build "$repo.build" --target clean >/dev/null
+  [ -z "$(git_ ls-files --deleted)" ] || fail "clean deleted sources: $(git_ ls-files --deleted)"
 done
 
 scenario="MSBuild (xbuild)"
-csproj() {
-  cat <<'PROJECT'
-<?xml version="1.0" encoding="utf-8"?>
-<Project ToolsVersion="4.0" DefaultTargets="Build" xmlns="http://schemas.microsoft.com/developer/msbuild/2003">
-  <PropertyGroup>
-    <OutputType>Exe</OutputType>
-    <AssemblyName>Widget</AssemblyName>
-    <OutputPath>bin\</OutputPath>
-    <!-- Debian's Mono: let the compiler reference its standard library. -->
-    <NoCompilerStandardLib>false</NoCompilerStandardLib>
-  </PropertyGroup>
-  <ItemGroup>
-    <Reference Include="System" />
-    <Compile Include="Program.cs" />
-    <Compile Include="Properties\AssemblyInfo.cs" />
-  </ItemGroup>
-  <Import Project="$(MSBuildToolsPath)\Microsoft.CSharp.targets" />
-PROJECT
-  recipe msbuild
-  echo '</Project>'
-}
-new_repo Widget.csproj < <(csproj)
-xbuild_() { (cd "$repo/Widget" && xbuild /nologo /v:normal Widget.csproj) >"$root/log" 2>&1 ||
-  fail "xbuild: $(grep -a -m3 error "$root/log")"; }
+# With Debian's Mono the compiler must reference its standard library.
+new_repo Widget.csproj "<Project ToolsVersion=\"4.0\" xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">
+  <PropertyGroup><OutputType>Exe</OutputType><AssemblyName>Widget</AssemblyName>
+    <NoCompilerStandardLib>false</NoCompilerStandardLib></PropertyGroup>
+  <ItemGroup><Compile Include=\"Program.cs;Properties\\AssemblyInfo.cs\" /></ItemGroup>
+  <Import Project=\"\$(MSBuildToolsPath)\\Microsoft.CSharp.targets\" />
+$(recipe msbuild)
+</Project>"
+xbuild_() { (cd "$repo/Widget" && xbuild /v:normal) >"$root/log" 2>&1 || fail "xbuild: $(grep -m3 error "$root/log")"; }
 for n in 1 2; do
-  next_commit "change $n"
-  xbuild_
-  copyright=$(mono "$repo/Widget/bin/Widget.exe")
-  [ "$copyright" = "$(git_ rev-parse --short HEAD)" ] ||
-    fail "after change $n, HEAD is $(git_ rev-parse --short HEAD), the assembly has '$copyright'"
+  next_commit && xbuild_
+  hash_is "$(mono "$repo/Widget/bin/Debug/Widget.exe")"
 done
 xbuild_
 grep -q 'Skipping target "CoreCompile"' "$root/log" || fail "a build with no new commit compiled"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures build check(s) failed" >&2
-  exit 1
-fi
+[ "$failures" -eq 0 ] || { echo "$failures build check(s) failed" >&2; exit 1; }
 echo "builds: all checks passed"

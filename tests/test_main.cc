@@ -1,15 +1,106 @@
-// The test binary doubles as the child process of the runner tests: started
-// with --child=<role>, it plays that role instead of running the tests.
+// The test binary doubles as the children the tests need: started with
+// --child=<role> it plays that role, and started as git (testbin/git, a
+// copy) it plays git.
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include <gtest/gtest.h>
 
+#include "app/entry.h"
+#include "app/tool_location.h"
+#include "process/command_runner.h"
 #include "test_support.h"
 
+#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
+
+namespace {
+
+std::string Env(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }
+
+// git, for Windows programs under Wine, which can't run the Linux one. Each
+// call appends its arguments, in brackets, as a line to REVSTAMP_TEST_LOG.
+// "rev-parse" prints REVSTAMP_TEST_HASH; "checkout <path>" copies
+// REVSTAMP_TEST_STORE/<path> over <path>. Without a hash it answers as git
+// outside a work tree, and what it can't do fails as git would.
+int PlayGit(int argc, char** argv) {
+  std::ofstream log(Env("REVSTAMP_TEST_LOG"), std::ios::app | std::ios::binary);
+  for (int i = 1; i < argc; ++i) log << '[' << argv[i] << ']';
+  log << '\n';
+  std::string command = argc > 1 ? argv[1] : "", path = argc == 3 ? argv[2] : "";
+  if (Env("REVSTAMP_TEST_HASH").empty()) {
+    std::fputs("fatal: not a git repository (or any of the parent directories): .git\n", stderr);
+    return 128;
+  }
+  if (command == "rev-parse") return std::printf("%s\n", Env("REVSTAMP_TEST_HASH").c_str()) < 0;
+  // Narrow paths, in the ANSI code page, as the tool's own.
+  std::ifstream in(Env("REVSTAMP_TEST_STORE") + "/" + path, std::ios::binary);
+  if (command == "checkout" && !path.empty() && in) {
+    std::ofstream(path, std::ios::binary) << in.rdbuf();
+    return 0;
+  }
+  std::fprintf(stderr, "error: pathspec '%s' did not match any file(s) known to git\n", path.c_str());
+  return 1;
+}
+
+int PlayRole(const std::string& role) {
+  if (role == "no-framework") {  // prints the tool's output, its status, whether it ran git
+    fs::remove(Env("REVSTAMP_TEST_LOG"));
+    { Application gone; }
+    const char* argv[] = {"revstamp", "2"};
+    int status = RevstampMain(2, argv, InitFramework);
+    bool git = fs::exists(Env("REVSTAMP_TEST_LOG"));
+    return std::printf("[%d %d %d]", status, ToolDirectory[0] != '\0', git) < 0;
+  }
+  if (role == "no-program") {
+    UseBinaryStandardOutput();  // as the tool does first thing
+    return std::printf("[%s]", RunCommand("revstamp-no-such-program --version").c_str()) < 0;
+  }
+  if (role == "interleave") {
+    for (const char* line : {"out 1\n", "err 1\n", "out 2\n"}) {
+      std::FILE* stream = line[0] == 'e' ? stderr : stdout;
+      std::fputs(line, stream);
+      std::fflush(stream);
+    }
+  }
+  if (role == "nul") std::fwrite("before\0after\n", 1, 13, stdout);
+  if (role == "big") {  // 1 MiB; on Linux the pipe takes it all, and this ends at once
+#ifdef F_SETPIPE_SZ
+    fcntl(1, F_SETPIPE_SZ, 1 << 20);
+#endif
+    std::printf("%s.", std::string(1 << 20, 'x').c_str());
+    std::fflush(stdout);
+    std::_Exit(0);
+  }
+  if (role == "linger") std::this_thread::sleep_for(std::chrono::seconds(15));
+  if (role == "background") {  // leaves a process behind, holding the output
+    std::puts("started");
+    std::fflush(stdout);
+#ifdef _WIN32
+    return std::system(("start \"\" /b " + ChildCommand("linger")).c_str());
+#else
+    return std::system("sleep 15 &");
+#endif
+  }
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  const char kChild[] = "--child=";
-  if (argc >= 2 && std::strncmp(argv[1], kChild, sizeof kChild - 1) == 0)
-    return testsupport::RunTestChild(argv[1] + sizeof kChild - 1, argc, argv);
+  std::string role = argc == 2 && std::strncmp(argv[1], "--child=", 8) == 0 ? argv[1] + 8 : "";
+#ifdef _WIN32
+  if (role != "no-framework" && role != "no-program") {  // those leave it to the tool
+    _setmode(1, _O_BINARY);  // bytes as written, as a POSIX program's
+    _setmode(2, _O_BINARY);
+  }
+#endif
+  if (fs::path(argv[0]).stem() == "git") return PlayGit(argc, argv);
+  if (!role.empty()) return PlayRole(role);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

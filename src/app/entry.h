@@ -1,13 +1,5 @@
-// The entry routine and its fixed run sequence:
-//
-//   1. LocateTool                        (tool_location.h)
-//   2. initialise the framework stand-in (framework.h); on failure print the
-//      failure message and return 1, doing nothing else
-//   3. pick the mode from the arguments
-//   4. run "cmd /c git rev-parse --short HEAD" and drop every line feed from
-//      its output: that is CommitHash, whatever the command printed
-//   5. StampTarget(mode, CommitHash)     (stamp_targets.h)
-//   6. return 0, whatever the stamping did
+// The entry routine: the tool's whole run, from locating itself to its exit
+// status. The README tells the run's story.
 #ifndef REVSTAMP_APP_ENTRY_H_
 #define REVSTAMP_APP_ENTRY_H_
 
@@ -20,11 +12,10 @@
 /// (21 bytes), whatever the console's code page.
 extern const char kFrameworkInitFailed[];
 
-/// The command whose output becomes CommitHash.
-extern const char kRevParseCommand[];
-
-/// Runs the whole sequence and returns the exit status. `init` initialises
-/// the framework; the executable passes InitFramework.
+/// Runs the tool and returns the exit status: 1, after printing
+/// kFrameworkInitFailed and doing nothing else, when `init` fails (the
+/// executable passes InitFramework); 0 in every other case, whatever the
+/// stamping did.
 int RevstampMain(int argc, const char* const* argv, FrameworkInit init);
 
 /// The mode the arguments select: with exactly one argument after the

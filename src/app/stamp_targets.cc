@@ -8,14 +8,6 @@
 #include "patch/file_patcher.h"
 #include "process/command_runner.h"
 
-namespace {
-
-bool IsControl(char c) {
-  return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-}
-
-}  // namespace
-
 bool QuoteFileName(const std::string& name, std::string* quoted) {
   // Git reads a leading - as an option and a leading : as pathspec magic,
   // and * ? [ as wildcards that would restore other files too.
@@ -29,11 +21,9 @@ bool QuoteFileName(const std::string& name, std::string* quoted) {
     *quoted = name;
     return true;
   }
-  // Backslashes before the closing quote would escape it; doubled, they
-  // stand for themselves.
-  std::size_t last = name.find_last_not_of('\\');
-  std::size_t trailing = last == std::string::npos ? name.size() : name.size() - last - 1;
-  *quoted = '"' + name + std::string(trailing, '\\') + '"';
+  // The names end in ".rc" (or are mode 2's fixed one), never in a
+  // backslash, which would escape the closing quote.
+  *quoted = '"' + name + '"';
   return true;
 }
 
@@ -46,24 +36,29 @@ bool IsStampableHash(const std::string& hash) {
 bool BuildStampTexts(int mode, const std::string& CommitHash, const char* directory,
                      const char* folder, StampTexts* texts) {
   if (directory[0] == '\0') return false;  // the tool doesn't know where it is
-  std::string quoted;
   const char* hash = CommitHash.c_str();
+  std::string fileName;  // as the restore command names it
   switch (mode) {
     case 1:
-      return QuoteFileName(std::string(folder) + ".rc", &quoted) &&
-             FormatText(texts->targetPath, "%s\\%s.rc", directory, folder) &&
-             FormatText(texts->restoreCommand, "cmd /c git checkout %s", quoted.c_str()) &&
-             FormatText(texts->searchText, "VALUE \"OriginalFilename\", \"%s.exe\"", folder) &&
-             FormatText(texts->replacementText, "VALUE \"OriginalFilename\", \"%s\"", hash);
+      fileName = std::string(folder) + ".rc";
+      if (!FormatText(texts->targetPath, "%s\\%s.rc", directory, folder) ||
+          !FormatText(texts->searchText, "VALUE \"OriginalFilename\", \"%s.exe\"", folder) ||
+          !FormatText(texts->replacementText, "VALUE \"OriginalFilename\", \"%s\"", hash))
+        return false;
+      break;
     case 2:
-      return FormatText(texts->targetPath, "%s\\Properties\\AssemblyInfo.cs", directory) &&
-             FormatText(texts->restoreCommand, "cmd /c git checkout %s",
-                        "Properties\\AssemblyInfo.cs") &&
-             FormatText(texts->searchText, "%s", "[assembly: AssemblyCopyright(\"\")]") &&
-             FormatText(texts->replacementText, "[assembly: AssemblyCopyright(\"%s\")]", hash);
+      fileName = "Properties\\AssemblyInfo.cs";
+      if (!FormatText(texts->targetPath, "%s\\Properties\\AssemblyInfo.cs", directory) ||
+          !FormatText(texts->searchText, "%s", "[assembly: AssemblyCopyright(\"\")]") ||
+          !FormatText(texts->replacementText, "[assembly: AssemblyCopyright(\"%s\")]", hash))
+        return false;
+      break;
     default:
       return false;
   }
+  std::string quoted;
+  return QuoteFileName(fileName, &quoted) &&
+         FormatText(texts->restoreCommand, "cmd /c git checkout %s", quoted.c_str());
 }
 
 void StampTarget(int mode, const std::string& CommitHash) {

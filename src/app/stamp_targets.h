@@ -1,23 +1,6 @@
 // The stamping step: which file each mode stamps, the Git command that
-// restores it first, and the line that receives the hash.
-//
-//   mode 1  <ToolDirectory>\<Folder>.rc
-//           restore: cmd /c git checkout <Folder>.rc
-//           VALUE "OriginalFilename", "<Folder>.exe"  ->  VALUE "OriginalFilename", "<hash>"
-//   mode 2  <ToolDirectory>\Properties\AssemblyInfo.cs
-//           restore: cmd /c git checkout Properties\AssemblyInfo.cs
-//           [assembly: AssemblyCopyright("")]  ->  [assembly: AssemblyCopyright("<hash>")]
-//
-// The restore is what makes runs repeatable: the line looked for is always
-// the committed one. Its output is discarded, and so is the patcher's
-// result: stamping reports nothing.
-//
-// Every text is built before anything runs, and a mode does nothing at all
-// (no restore, no patch) when one of them doesn't fit in a TextBuffer, when
-// the tool's location is unknown, or when the file name is one the restore
-// command can't carry safely (QuoteFileName). A hash that
-// would break the target's string syntax is not stamped, though the file is
-// still restored.
+// restores it first, and the line that receives the hash (the README's
+// table). Stamping reports nothing and never fails the run.
 #ifndef REVSTAMP_APP_STAMP_TARGETS_H_
 #define REVSTAMP_APP_STAMP_TARGETS_H_
 
@@ -25,8 +8,12 @@
 
 #include "common/text_format.h"
 
-/// Stamps CommitHash into the file that `mode` selects. Reads ToolDirectory
-/// and ToolFolderName (tool_location.h).
+/// Stamps CommitHash into the file that `mode` selects, under ToolDirectory
+/// (tool_location.h): restores it from Git, then replaces its line, all
+/// under the folder's lock (platform.h). A mode does nothing at all when
+/// BuildStampTexts refuses, or the folder can't be locked; a hash that
+/// IsStampableHash refuses is not stamped, though the file is restored. A
+/// run that leaves the file's bytes as they were leaves its time too.
 void StampTarget(int mode, const std::string& CommitHash);
 
 /// The texts of one mode.
@@ -38,8 +25,9 @@ struct StampTexts {
 };
 
 /// Builds the texts of `mode` for a tool in `directory` (ending in a
-/// backslash) and `folder`. False, for a mode other than 1 and 2 and in
-/// every case above where a mode does nothing.
+/// backslash) and `folder`. False for a mode other than 1 and 2, an empty
+/// `directory`, a text that doesn't fit in a TextBuffer, and a file name
+/// that QuoteFileName refuses.
 bool BuildStampTexts(int mode, const std::string& CommitHash, const char* directory,
                      const char* folder, StampTexts* texts);
 
@@ -48,7 +36,8 @@ bool BuildStampTexts(int mode, const std::string& CommitHash, const char* direct
 /// blank or one of & | < > ^ ( ). False for a name the command can't carry
 /// safely: one with %, !, " or a control character, which quotes don't
 /// protect from the interpreter, and one that Git would read as an option
-/// or a pattern (starting with - or :, or holding *, ? or [).
+/// or a pattern (starting with - or :, or holding *, ? or [). `name` must
+/// not end in a backslash, which would escape the closing quote.
 bool QuoteFileName(const std::string& name, std::string* quoted);
 
 /// Whether `hash` can stand in a string literal of both targets as it is:

@@ -59,6 +59,8 @@ bool SplitToolPath(const char* path, TextBuffer& directory, TextBuffer& folder) 
 }
 
 void LocateTool() {
+  // A path that can't be had splits into two empty texts.
   TextBuffer path = "";
-  if (GetExecutablePath(path)) SplitToolPath(path, ToolDirectory, ToolFolderName);
+  if (!GetExecutablePath(path)) path[0] = '\0';
+  SplitToolPath(path, ToolDirectory, ToolFolderName);
 }

@@ -1,4 +1,5 @@
-// Fixed-size texts and the one formatter that fills them.
+// Fixed-size texts, the one formatter that fills them, and what counts as a
+// control character in them.
 //
 // Every path, command line and search or replacement text the tool builds is
 // formatted into a buffer of kTextLimit bytes. A text that does not fit is an
@@ -24,6 +25,10 @@ using TextBuffer = char[kTextLimit];
 #else
 #define REVSTAMP_PRINTF_FORMAT(fmt, args)
 #endif
+
+/// Whether `c` is a control character (below 0x20, or DEL): in a command
+/// line or a string literal, one that can't stand as it is.
+inline bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
 
 /// Formats `format` with its arguments into `buffer`, printf-style.
 /// Returns true when the whole text fits (at most kTextLimit - 1 characters).

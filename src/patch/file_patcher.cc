@@ -1,8 +1,23 @@
 #include "patch/file_patcher.h"
 
+#include <cstdint>
+
 #include "patch/file_io.h"
 
 namespace {
+
+// Fills `buffer` with exactly `length` bytes from `file` and checks that the
+// file ends there: false on an error, on fewer bytes, or on more (it grew).
+bool ReadExactly(ExclusiveFile& file, char* buffer, std::uint64_t length) {
+  std::uint64_t done = 0;
+  while (done < length) {
+    long long got = file.Read(buffer + done, static_cast<std::size_t>(length - done));
+    if (got <= 0) return false;
+    done += static_cast<std::uint64_t>(got);
+  }
+  char extra;
+  return file.Read(&extra, 1) == 0;
+}
 
 // The targets are small source files. One of 4 GiB or more is left alone
 // rather than read whole into memory.
@@ -15,8 +30,7 @@ bool ReadContent(const std::string& path, std::size_t headroom, ByteBuffer* cont
       length > SIZE_MAX - headroom ||
       !content->Allocate(static_cast<std::size_t>(length) + headroom))
     return false;
-  auto read = [&file](char* buffer, std::size_t count) { return file.Read(buffer, count); };
-  if (!ReadExactly(read, content->data(), length)) return false;
+  if (!ReadExactly(file, content->data(), length)) return false;
   content->SetSize(static_cast<std::size_t>(length));
   return true;
 }

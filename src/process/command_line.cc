@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/text_format.h"
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -34,7 +36,7 @@ bool InterpreterAccepts(const std::string& rest) {
   if (!rest.empty() && rest[0] == '"') return false;
   bool quoted = false;
   for (char c : rest) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '%') return false;
+    if (IsControl(c) || c == '%') return false;
     if (c == '"') quoted = !quoted;
     else if (!quoted && std::strchr("&|<>^()", c)) return false;
   }

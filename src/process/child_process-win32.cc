@@ -1,9 +1,8 @@
-// Windows side of command_runner.h: CreatePipe and CreateProcessA.
-#include "process/command_runner.h"
+// Windows side of child_process.h: CreatePipe and CreateProcessA.
+#include "process/child_process.h"
 
 #include <windows.h>
 
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -23,12 +22,12 @@ bool ReadWaiting(HANDLE pipe, std::string* out) {
 
 }  // namespace
 
-std::string RunCommand(const std::string& commandLine) {
-  std::string result;
+int RunChild(const std::string& commandLine, std::string* output) {
+  output->clear();
   SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
   HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, kPipeSize)) return result;
+  if (!CreatePipe(&readEnd, &writeEnd, &inheritable, kPipeSize)) return 0;
 
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -40,9 +39,10 @@ std::string RunCommand(const std::string& commandLine) {
   // CreateProcessA may write into the line it is given.
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
+  int error = 0;
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                       nullptr, &startup, &child)) {
-    std::printf("CreateProcess last error %d \n", static_cast<int>(GetLastError()));
+    error = static_cast<int>(GetLastError());
   } else {
     // Anonymous pipes can't be waited on, so read whatever is waiting
     // between short waits on the child. While output flows the loop doesn't
@@ -51,18 +51,15 @@ std::string RunCommand(const std::string& commandLine) {
     for (;;) {
       DWORD wait = WaitForSingleObject(child.hProcess, flowing ? 0 : 1);
       if (wait != WAIT_TIMEOUT) break;
-      flowing = ReadWaiting(readEnd, &result);
+      flowing = ReadWaiting(readEnd, output);
     }
     // The child has ended, so all it wrote is waiting now. Take that once: a
     // process it left behind may still be writing.
-    ReadWaiting(readEnd, &result);
+    ReadWaiting(readEnd, output);
   }
   if (child.hProcess) CloseHandle(child.hProcess);
   if (child.hThread) CloseHandle(child.hThread);
   CloseHandle(readEnd);
   CloseHandle(writeEnd);
-
-  std::size_t nul = result.find('\0');
-  if (nul != std::string::npos) result.resize(nul);
-  return result;
+  return error;
 }

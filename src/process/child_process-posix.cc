@@ -1,6 +1,6 @@
-// POSIX side of command_runner.h: posix_spawn, one pipe for both output
+// POSIX side of child_process.h: posix_spawn, one pipe for both output
 // streams, and the "cmd /c" stand-in of command_line.h.
-#include "process/command_runner.h"
+#include "process/child_process.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -153,30 +152,30 @@ std::string Collect(pid_t pid, int outRead) {
 
 }  // namespace
 
-std::string RunCommand(const std::string& commandLine) {
+int RunChild(const std::string& commandLine, std::string* output) {
+  output->clear();
   LaunchPlan plan = PlanLaunch(commandLine);
   // What the interpreter stand-in refuses, it answers itself: its message is
   // the output, as the real interpreter's would be.
-  if (!plan.interpreterError.empty()) return plan.interpreterError;
-  if (plan.words.empty()) return std::string();  // "cmd /c" and nothing to run
+  if (!plan.interpreterError.empty()) {
+    *output = plan.interpreterError;
+    return 0;
+  }
+  if (plan.words.empty()) return 0;  // "cmd /c" and nothing to run
 
   std::string program = FindProgram(plan.words[0]);
   std::vector<char*> argv;
   for (std::string& word : plan.words) argv.push_back(&word[0]);
   argv.push_back(nullptr);
   Fd outRead, outWrite;
-  if (!MakePipe(&outRead, &outWrite)) return std::string();
+  if (!MakePipe(&outRead, &outWrite)) return 0;
   pid_t pid = -1;
   int error = program.empty() ? ENOENT : Spawn(program, argv.data(), outWrite.get(), &pid);
   outWrite.Close();
-  if (error != 0) {
-    if (plan.viaInterpreter) return InterpreterNotFoundText(plan.words[0]);
-    std::printf("CreateProcess last error %d \n", error);
-    return std::string();
+  if (error != 0 && plan.viaInterpreter) {
+    *output = InterpreterNotFoundText(plan.words[0]);
+    return 0;
   }
-
-  std::string out = Collect(pid, outRead.get());
-  std::size_t nul = out.find('\0');
-  if (nul != std::string::npos) out.resize(nul);
-  return out;
+  if (error == 0) *output = Collect(pid, outRead.get());
+  return error;
 }
