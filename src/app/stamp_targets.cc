@@ -1,5 +1,6 @@
 #include "app/stamp_targets.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "app/platform.h"
@@ -70,13 +71,15 @@ void StampTarget(int mode, const std::string& CommitHash) {
   // the file in steps, and another run must not read it halfway.
   FolderLock lock;
   // A run that leaves the file's bytes as they were leaves its time too, so
-  // that build tools see nothing new to compile.
+  // that build tools see nothing new to compile. The check holds the file
+  // twice more, so it stops at 1 MiB, far more than any target holds.
+  const std::uint64_t kTimeKeptUpTo = 1 << 20;
   std::string before, after;
   FileTime written, ignored;
   bool noted = false;
   if (BuildStampTexts(mode, CommitHash, ToolDirectory, ToolFolderName, &texts) &&
       lock.Acquire(ToolDirectory)) {
-    noted = ReadFileWithTime(texts.targetPath, &before, &written);
+    noted = ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &before, &written);
     RunCommand(texts.restoreCommand);
     if (IsStampableHash(CommitHash)) {
       targetPath = texts.targetPath;
@@ -87,6 +90,7 @@ void StampTarget(int mode, const std::string& CommitHash) {
   // With no target path, as for a mode that stamps nothing, this touches no
   // file.
   PatchFile(targetPath, SearchTexts, ReplacementTexts);
-  if (noted && ReadFileWithTime(texts.targetPath, &after, &ignored) && after == before)
+  if (noted && ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &after, &ignored) &&
+      after == before)
     SetLastWriteTime(texts.targetPath, written);
 }

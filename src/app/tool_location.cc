@@ -22,7 +22,6 @@ bool SplitToolPath(const char* path, TextBuffer& directory, TextBuffer& folder) 
   directory[0] = '\0';
   folder[0] = '\0';
   std::size_t length = std::strlen(path);
-  if (length >= kTextLimit) return false;
 
   std::size_t driveLength = (length >= 2 && path[1] == ':') ? kMaxDrive : 0;
   const char* rest = path + driveLength;

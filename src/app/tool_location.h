@@ -25,10 +25,10 @@ void LocateTool();
 
 /// Splits an executable path the way the C runtime's path splitter does
 /// (drive of at most 2 characters, directory of at most 255, file name and
-/// extension of at most 255 each) and derives the two texts from it.
-/// A path of kTextLimit characters or more, or a part that exceeds its
-/// limit, leaves both texts empty and gives false: such a path was cut short
-/// somewhere, and using it would point the tool at another folder's files.
+/// extension of at most 255 each) and derives the two texts from it. A part
+/// that exceeds its limit leaves both texts empty and gives false, as the
+/// splitter refuses the whole path then. (A path cut short to fit its buffer
+/// never gets here: GetExecutablePath refuses it.)
 bool SplitToolPath(const char* path, TextBuffer& directory, TextBuffer& folder);
 
 #endif  // REVSTAMP_APP_TOOL_LOCATION_H_

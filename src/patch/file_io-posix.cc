@@ -147,11 +147,13 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
          temp.Close() && temp.Commit(target);
 }
 
-bool ReadFileWithTime(const std::string& path, std::string* bytes, FileTime* time) {
+bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string* bytes,
+                      FileTime* time) {
   int fd = open(NativePath(path).c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info;
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            static_cast<std::uint64_t>(info.st_size) <= limit;
   bytes->clear();
   char buffer[8192];
   while (ok) {

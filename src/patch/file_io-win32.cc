@@ -110,13 +110,16 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
   return temp.ok() && temp.WriteAll(data, size) && temp.Close() && temp.Commit(path);
 }
 
-bool ReadFileWithTime(const std::string& path, std::string* bytes, FileTime* time) {
+bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string* bytes,
+                      FileTime* time) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   FILETIME written;
-  bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileTime(file, nullptr, nullptr, &written);
+  LARGE_INTEGER size;
+  bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileTime(file, nullptr, nullptr, &written) &&
+            GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) <= limit;
   bytes->clear();
   char buffer[8192];
   while (ok) {

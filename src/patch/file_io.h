@@ -42,8 +42,10 @@ struct FileTime {
 };
 
 /// Reads the whole of the file `path`, sharing it with other readers and
-/// writers, and its last-write time. False when it can't be read.
-bool ReadFileWithTime(const std::string& path, std::string* bytes, FileTime* time);
+/// writers, and its last-write time. False when it can't be read, or holds
+/// more than `limit` bytes (and then reads nothing).
+bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string* bytes,
+                      FileTime* time);
 
 /// Sets the last-write time of the file `path`; its other times stay.
 bool SetLastWriteTime(const std::string& path, const FileTime& time);
