@@ -60,11 +60,12 @@ int PlayRole(const std::string& role) {
     UseBinaryStandardOutput();  // as the tool does first thing
     return std::printf("[%s]", RunCommand("revstamp-no-such-program --version").c_str()) < 0;
   }
-  std::setvbuf(stdout, nullptr, _IONBF, 0);  // every write straight into the pipe
   if (role == "interleave") {
-    std::fputs("out 1\n", stdout);
-    std::fputs("err 1\n", stderr);
-    std::fputs("out 2\n", stdout);
+    for (const char* line : {"out 1\n", "err 1\n", "out 2\n"}) {
+      std::FILE* stream = line[0] == 'e' ? stderr : stdout;
+      std::fputs(line, stream);
+      std::fflush(stream);
+    }
   }
   if (role == "nul") std::fwrite("before\0after\n", 1, 13, stdout);
   if (role == "big") {  // 1 MiB; on Linux the pipe takes it all, and this ends at once
@@ -72,11 +73,13 @@ int PlayRole(const std::string& role) {
     fcntl(1, F_SETPIPE_SZ, 1 << 20);
 #endif
     std::printf("%s.", std::string(1 << 20, 'x').c_str());
+    std::fflush(stdout);
     std::_Exit(0);
   }
   if (role == "linger") std::this_thread::sleep_for(std::chrono::seconds(15));
   if (role == "background") {  // leaves a process behind, holding the output
     std::puts("started");
+    std::fflush(stdout);
 #ifdef _WIN32
     return std::system(("start \"\" /b " + ChildCommand("linger")).c_str());
 #else
