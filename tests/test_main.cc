@@ -20,7 +20,10 @@
 
 namespace {
 
-std::string Env(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
 
 // git, for Windows programs under Wine, which can't run the Linux one. Each
 // call appends its arguments, in brackets, as a line to REVSTAMP_TEST_LOG.
