@@ -151,7 +151,7 @@ bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string*
                       FileTime* time) {
   int fd = open(NativePath(path).c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return false;
-  struct stat info;
+  struct stat info = {};
   bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
             static_cast<std::uint64_t>(info.st_size) <= limit;
   bytes->clear();

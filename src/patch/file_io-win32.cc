@@ -116,7 +116,7 @@ bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string*
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  FILETIME written;
+  FILETIME written = {};
   LARGE_INTEGER size;
   bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileTime(file, nullptr, nullptr, &written) &&
             GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) <= limit;
