@@ -11,6 +11,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "common/retry.h"
+
 namespace {
 
 std::string NativePath(std::string path) {
@@ -99,13 +101,15 @@ bool ExclusiveFile::Open(const std::string& path) {
   // Windows refuses to open a read-only file for writing, whoever asks; root
   // here would get it, so the permission bits are asked too. An flock taken
   // elsewhere stands for a file open without sharing.
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-      (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-      flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    Close();
-    return false;
-  }
-  return true;
+  bool locked = false;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0)
+    RetryFor(kHeldFileBound, [&](bool) {
+      locked = flock(fd, LOCK_EX | LOCK_NB) == 0;
+      return locked || errno != EWOULDBLOCK;
+    });
+  if (!locked) Close();
+  return locked;
 }
 
 bool ExclusiveFile::Length(std::uint64_t* length) {

@@ -4,9 +4,17 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "common/retry.h"
+
 namespace {
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// The errors of an open or a move that another process's handle stands in
+// the way of: one opened without sharing, or without delete sharing.
+bool HeldElsewhere(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
 
 // A file created beside the target for the new content; removed again
 // unless Commit moved it over the target.
@@ -53,7 +61,10 @@ class TempFile {
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         !SetFileAttributesA(path_.c_str(), attributes))
       return false;
-    committed_ = MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    RetryFor(kHeldFileBound, [&](bool) {
+      committed_ = MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+      return committed_ || !HeldElsewhere(GetLastError());
+    });
     return committed_;
   }
 
@@ -71,15 +82,23 @@ bool PathExists(const std::string& path) {
 
 bool ExclusiveFile::Open(const std::string& path) {
   Close();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Windows itself refuses to open a read-only file for writing; Wine run
+  // as root doesn't, so the attribute is asked too. It is asked first: Windows
+  // refuses a read-only file with the same error as a file held elsewhere,
+  // which is worth waiting for.
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    return false;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  RetryFor(kHeldFileBound, [&](bool) {
+    file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file != INVALID_HANDLE_VALUE || !HeldElsewhere(GetLastError());
+  });
   if (file == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<std::intptr_t>(file);
-  // Windows itself refuses to open a read-only file for writing; Wine run
-  // as root doesn't, so the attribute is asked too.
-  BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+  if (GetFileType(file) != FILE_TYPE_DISK) {
     Close();
     return false;
   }

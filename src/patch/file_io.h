@@ -3,9 +3,15 @@
 #ifndef REVSTAMP_PATCH_FILE_IO_H_
 #define REVSTAMP_PATCH_FILE_IO_H_
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+/// How long a file that another process holds is waited for: virus
+/// scanners, indexers and editors open a file that was just written, for a
+/// moment.
+constexpr std::chrono::seconds kHeldFileBound(2);
 
 /// Whether `path` names an existing file or directory. The empty path
 /// names nothing.
@@ -22,7 +28,7 @@ class ExclusiveFile {
   /// Opens `path`, which must exist and be a regular file. Fails for a
   /// directory, a read-only file (even for an administrator or root), and a
   /// file that another process holds open without sharing (on POSIX: holds
-  /// an flock on).
+  /// an flock on) for longer than kHeldFileBound.
   bool Open(const std::string& path);
   /// The file's length in bytes.
   bool Length(std::uint64_t* length);
@@ -52,7 +58,8 @@ bool SetLastWriteTime(const std::string& path, const FileTime& time);
 
 /// Replaces the content of the existing file `path` with `size` bytes, all
 /// or nothing: they are written to a new file beside it, which is closed and
-/// then moved over it in one step. The file keeps its permissions (and on
+/// then moved over it in one step (on Windows, tried again for up to
+/// kHeldFileBound while another process holds the file). The file keeps its permissions (and on
 /// POSIX its owner where allowed); a symbolic link stays a link, and the file
 /// it points to is replaced. On failure the new file is removed and `path`
 /// keeps its old bytes.

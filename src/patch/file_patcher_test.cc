@@ -1,41 +1,28 @@
 #include "patch/file_patcher.h"
 
+#include <chrono>
 #include <functional>
 #include <iterator>
-#include <memory>
+#include <thread>
 
 #include <gtest/gtest.h>
 
+#include "patch/file_io.h"
 #include "test_support.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 // The rewrite (a new file with what the old one was) is tested end to end
-// (tests/e2e.sh); here, files that are refused, and a symbolic link.
+// (tests/e2e.sh); here, files that are refused or waited for, and a
+// symbolic link.
 namespace {
 
 const TextList kSearch = {"W"}, kStamp = {"1a2b3c4"};
-
-#ifdef _WIN32
-// The file open in another handle, one that shares all it can.
-struct HeldOpen {
-  HANDLE file;
-  explicit HeldOpen(const fs::path& p)
-      : file(CreateFileA(p.string().c_str(), GENERIC_READ, 7, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  ~HeldOpen() { CloseHandle(file); }
-};
-#endif
 
 }  // namespace
 
 TEST(FilePatcherTest, RefusesWithoutTouchingAnything) {
   TempFolder folder;
   const fs::path file = folder / "W.rc";
-#ifdef _WIN32
-  std::unique_ptr<HeldOpen> holder;
-#endif
+  ExclusiveFile holder;  // another open without sharing (on POSIX, an flock)
   struct Case {
     const char* what;
     std::function<void()> setUp;
@@ -44,9 +31,7 @@ TEST(FilePatcherTest, RefusesWithoutTouchingAnything) {
          fs::permissions(file, fs::perms::owner_write | fs::perms::group_write |
                                    fs::perms::others_write, fs::perm_options::remove); }},
       {"4 GiB", [&] { fs::resize_file(file, 1ull << 32); }},
-#ifdef _WIN32  // last: it holds the file to the end
-      {"held open", [&] { holder = std::make_unique<HeldOpen>(file); }},
-#endif
+      {"held open for longer than it is waited for", [&] { holder.Open(file.string()); }},
   };
   for (const Case& c : cases) {
     std::error_code ignored;  // each row from a fresh, writable file
@@ -55,9 +40,19 @@ TEST(FilePatcherTest, RefusesWithoutTouchingAnything) {
     c.setUp();
     const auto size = fs::file_size(file);
     EXPECT_EQ(PatchFile(file.string(), kSearch, kStamp), 0) << c.what;
+    holder.Close();
     EXPECT_TRUE(fs::file_size(file) == size && (size > 1 || ReadBytes(file) == "W")) << c.what;
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1) << c.what;
   }
+  // Held for a moment only: waited for.
+  ASSERT_TRUE(holder.Open(file.string()));
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    holder.Close();
+  });
+  EXPECT_EQ(PatchFile(file.string(), kSearch, kStamp), 1);
+  release.join();
+  EXPECT_EQ(ReadBytes(file), "1a2b3c4");
 #ifndef _WIN32
   // A symbolic link stays one; the file it names is rewritten.
   WriteBytes(file, "W");
