@@ -38,17 +38,20 @@ replace_first() { FROM=$2 TO=$3 perl -0777 -pi -e 's/\Q$ENV{FROM}\E/$ENV{TO}/' "
 rc_line() { echo "VALUE \"OriginalFilename\", \"$1\""; }
 rev_parse="[rev-parse][--short][HEAD]"
 
-# new_project <folder name>: the example project under that name, its
-# resource script renamed and naming <folder name>.exe, committed to a fresh
-# repository, with the tool beside it.
-new_project() {
-  name=$1 repo=$(mktemp -d "$root/repo.XXXXXX")
-  proj=$repo/$name
+# add_project <path>: the example project at <path> in $repo, named after
+# its last folder: its resource script renamed and naming <name>.exe,
+# committed, with the tool beside it.
+add_project() {
+  proj=$repo/$1 name=${1##*/}
   mkdir -p "$proj" && cp -R "$example/." "$proj/"
   [ "$name" = Widget ] || mv "$proj/Widget.rc" "$proj/$name.rc"
   replace_first "$proj/$name.rc" '"Widget.exe"' "\"$name.exe\""
-  git_ init -q && echo "$exe" >>"$repo/.git/info/exclude" && git_ add -A && git_ commit -qm initial
-  cp "$tool" "$proj/$exe"
+  git_ add -A && git_ commit -qm project && cp "$tool" "$proj/$exe"
+}
+# new_project <folder name>: add_project in a fresh repository.
+new_project() {
+  repo=$(mktemp -d "$root/repo.XXXXXX")
+  git_ init -q && echo "$exe" >>"$repo/.git/info/exclude" && add_project "$1"
 }
 
 # launch [args...]: starts the tool ($exe) in $proj, with git on its path or,
@@ -60,7 +63,8 @@ launch() {
     (cd "$proj" && PATH=$path ${LIMIT:-} "./$exe" "$@")
   else
     (cd "$proj" && WINEPATH=$winepath REVSTAMP_TEST_LOG=$(winpath "$log") \
-      REVSTAMP_TEST_STORE=$(winpath "$root/store/$name") wine "./$exe" "$@")
+      REVSTAMP_TEST_STORE=$(winpath "$root/store/${proj#"$repo"/}") \
+      REVSTAMP_TEST_LOCK=$(winpath "$repo/.git/index.lock") wine "./$exe" "$@")
   fi
 }
 export_head() {
@@ -80,7 +84,7 @@ run_tool() {
 # expect_file <file> [<text> <replacement>]: the file in $proj holds its
 # committed bytes, with the first <text> replaced.
 expect_file() {
-  git_ show "HEAD:$name/$1" >"$root/expected"
+  git_ show "HEAD:${proj#"$repo"/}/$1" >"$root/expected"
   [ $# -lt 3 ] || replace_first "$root/expected" "$2" "$3"
   cmp -s "$root/expected" "$proj/$1" ||
     fail "$1: $(diff <(cat -A "$root/expected") <(cat -A "$proj/$1") | head -3)"
@@ -209,19 +213,62 @@ for length in 259 260; do
   if [ "$length" = 259 ]; then rc_stamped; else expect_file Widget.rc; fi
 done
 
-scenario="8 runs at once, round after round"
-# Parallel builds start pre-build steps so. Git's restore writes the file in
-# steps, so runs must take turns: after each round the file is exactly the
-# stamped one, and nothing is left beside it.
+scenario="projects of one work tree at once, round after round"
+# Parallel builds start pre-build steps so: projects side by side, and one
+# project in two configurations. Git's restore takes the work tree's index
+# lock and writes the file in steps, so runs must take turns: after each
+# round every file is exactly the stamped one, and nothing else changed.
+paths=(Widget App x/y/Deep Tool x/y/Deeper Lib Core z/w/Svc) rounds=20
+[ "$platform" = posix ] || paths=("${paths[@]:0:4}") rounds=5
 new_project Widget
-export_head
-listing=$(ls -A "$proj")
-rounds=40 && [ "$platform" = posix ] || rounds=10
+for p in "${paths[@]:1}"; do add_project "$p"; done
 for round in $(seq "$rounds"); do
-  echo "uncommitted edit" >>"$proj/Widget.rc"
-  for i in 1 2 3 4 5 6 7 8; do launch >/dev/null 2>&1 & done
+  next_commit && export_head
+  for i in "${!paths[@]}"; do
+    proj=$repo/${paths[i]} targets=("${paths[i]##*/}.rc" Properties/AssemblyInfo.cs)
+    echo "uncommitted edit" >>"$proj/${targets[i % 2]}"
+    launch $((i % 2 + 1)) & launch $((i % 2 + 1)) &
+  done >/dev/null 2>&1
   wait
-  rc_stamped && expect_eq "files after round $round" "$(ls -A "$proj")" "$listing" || break
+  for i in "${!paths[@]}"; do
+    proj=$repo/${paths[i]} name=${paths[i]##*/}
+    if [ $((i % 2)) = 0 ]; then rc_stamped && expect_file Properties/AssemblyInfo.cs
+    else cs_stamped && expect_file "$name.rc"; fi
+  done
+  expect_eq "files changed after round $round" "$(git_ status --porcelain -uall | grep -v -c '^ M')" 0
+  [ ! -e "$repo/.git/index.lock" ] || fail "index.lock left"
+  [ "$failures" = 0 ] || break
+done
+
+scenario="Git's index lock held elsewhere for half a second, then for good"
+new_project Widget && run_tool && next_commit
+touch "$repo/.git/index.lock" && { sleep 0.5; rm "$repo/.git/index.lock"; } &
+run_tool
+rc_stamped
+# A crashed Git leaves its lock behind: the runs give up after about 10 s,
+# all of them, not one after another, and every file keeps what it held.
+wait && for p in A B C D E; do add_project "$p" && run_tool; done && next_commit && export_head
+touch "$repo/.git/index.lock" && cp -R "$repo" "$root/before" && SECONDS=0
+for p in Widget A B C D E; do (proj=$repo/$p && launch >"$root/out.$p" 2>&1; echo "$?" >>"$root/out.$p") & done
+wait
+[ "$SECONDS" -lt 16 ] || fail "6 runs at once took $SECONDS s"
+expect_eq "exit statuses and output" "$(cat "$root"/out.*)" "$(printf '0\n%.0s' 1 2 3 4 5 6)"
+diff -r "$root/before" "$repo" >/dev/null || fail "files changed"
+rm -rf "$root/before"
+
+# Another process holds the work tree's lock (a run in another project), or
+# the target without sharing (a virus scanner, an editor), for a second: a
+# run started meanwhile waits, then stamps.
+for held in repo target; do
+  scenario="a run waits while another process holds the $held"
+  new_project x/Widget && rm -f "$root/held"
+  target=$repo && [ $held = repo ] || target=$proj/Widget.rc
+  if [ "$platform" = posix ]; then "$bin/git" --child=hold "$target" "$root/held" &
+  else wine "$bin/git.exe" --child=hold "$(winpath "$target")" "$(winpath "$root/held")" & fi
+  for _ in $(seq 100); do [ -s "$root/held" ] && break; sleep 0.1; done
+  run_tool
+  rc_stamped && expect_eq "the holder" "$(cat "$root/held")" released
+  wait
 done
 
 if [ "$platform" = posix ]; then

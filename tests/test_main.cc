@@ -10,12 +10,15 @@
 
 #include "app/entry.h"
 #include "app/tool_location.h"
+#include "patch/file_io.h"
 #include "process/command_runner.h"
 #include "test_support.h"
 
 #include <fcntl.h>
 #ifdef _WIN32
 #include <io.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -28,7 +31,8 @@ std::string Env(const char* name) {
 // git, for Windows programs under Wine, which can't run the Linux one. Each
 // call appends its arguments, in brackets, as a line to REVSTAMP_TEST_LOG.
 // "rev-parse" prints REVSTAMP_TEST_HASH; "checkout <path>" copies
-// REVSTAMP_TEST_STORE/<path> over <path>. Without a hash it answers as git
+// REVSTAMP_TEST_STORE/<path> over <path>, holding the index lock
+// REVSTAMP_TEST_LOCK meanwhile as git does. Without a hash it answers as git
 // outside a work tree, and what it can't do fails as git would.
 int PlayGit(int argc, char** argv) {
   std::ofstream log(Env("REVSTAMP_TEST_LOG"), std::ios::app | std::ios::binary);
@@ -43,14 +47,33 @@ int PlayGit(int argc, char** argv) {
   // Narrow paths, in the ANSI code page, as the tool's own.
   std::ifstream in(Env("REVSTAMP_TEST_STORE") + "/" + path, std::ios::binary);
   if (command == "checkout" && !path.empty() && in) {
-    std::ofstream(path, std::ios::binary) << in.rdbuf();
-    return 0;
+    int lock = open(Env("REVSTAMP_TEST_LOCK").c_str(), O_CREAT | O_EXCL | O_WRONLY, 0666);
+    if (lock < 0) {
+      std::fprintf(stderr, "fatal: Unable to create '%s': File exists.\n",
+                   Env("REVSTAMP_TEST_LOCK").c_str());
+      return 128;
+    }
+    std::ofstream out(path, std::ios::binary);
+    out << in.rdbuf();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    close(lock);
+    std::remove(Env("REVSTAMP_TEST_LOCK").c_str());
+    return out ? 0 : 128;
   }
   std::fprintf(stderr, "error: pathspec '%s' did not match any file(s) known to git\n", path.c_str());
   return 1;
 }
 
-int PlayRole(const std::string& role) {
+int PlayRole(const std::string& role, char** args) {
+  if (role == "hold") {  // holds args[0], a folder's lock or a file, for a second
+    FolderLock lock;
+    ExclusiveFile file;
+    if (!(fs::is_directory(args[0]) ? lock.Acquire(args[0]) : file.Open(args[0]))) return 1;
+    WriteBytes(args[1], "held");  // args[1] says when
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    WriteBytes(args[1], "released");
+    return 0;
+  }
   if (role == "no-framework") {  // prints the tool's output, its status, whether it ran git
     fs::remove(Env("REVSTAMP_TEST_LOG"));
     { Application gone; }
@@ -61,7 +84,8 @@ int PlayRole(const std::string& role) {
   }
   if (role == "no-program") {
     UseBinaryStandardOutput();  // as the tool does first thing
-    return std::printf("[%s]", RunCommand("revstamp-no-such-program --version").c_str()) < 0;
+    CommandResult result = RunCommand("revstamp-no-such-program --version");
+    return std::printf("[%s %d]", result.text.c_str(), result.exitStatus) < 0;
   }
   if (role == "interleave") {
     for (const char* line : {"out 1\n", "err 1\n", "out 2\n"}) {
@@ -71,6 +95,7 @@ int PlayRole(const std::string& role) {
     }
   }
   if (role == "nul") std::fwrite("before\0after\n", 1, 13, stdout);
+  if (role == "fail") return 3;
   if (role == "big") {  // 1 MiB; on Linux the pipe takes it all, and this ends at once
 #ifdef F_SETPIPE_SZ
     fcntl(1, F_SETPIPE_SZ, 1 << 20);
@@ -95,15 +120,15 @@ int PlayRole(const std::string& role) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string role = argc == 2 && std::strncmp(argv[1], "--child=", 8) == 0 ? argv[1] + 8 : "";
+  std::string role = argc >= 2 && std::strncmp(argv[1], "--child=", 8) == 0 ? argv[1] + 8 : "";
 #ifdef _WIN32
   if (role != "no-framework" && role != "no-program") {  // those leave it to the tool
     _setmode(1, _O_BINARY);  // bytes as written, as a POSIX program's
     _setmode(2, _O_BINARY);
   }
 #endif
+  if (!role.empty()) return PlayRole(role, argv + 2);
   if (fs::path(argv[0]).stem() == "git") return PlayGit(argc, argv);
-  if (!role.empty()) return PlayRole(role);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -22,9 +22,10 @@ int RevstampMain(int argc, const char* const* argv, FrameworkInit init) {
     return 1;
   }
   int mode = ModeFromArguments(argc, argv);
-  std::string CommitHash = RunCommand(kRevParseCommand);
+  CommandResult revParse = RunCommand(kRevParseCommand);
+  std::string CommitHash = revParse.text;
   RemoveLineFeeds(CommitHash);
-  StampTarget(mode, CommitHash);
+  StampTarget(mode, CommitHash, revParse.exitStatus == 0);
   return 0;
 }
 

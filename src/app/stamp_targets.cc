@@ -1,9 +1,11 @@
 #include "app/stamp_targets.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 
 #include "app/platform.h"
+#include "common/retry.h"
 #include "app/tool_location.h"
 #include "patch/file_io.h"
 #include "patch/file_patcher.h"
@@ -62,35 +64,59 @@ bool BuildStampTexts(int mode, const std::string& CommitHash, const char* direct
          FormatText(texts->restoreCommand, "cmd /c git checkout %s", quoted.c_str());
 }
 
-void StampTarget(int mode, const std::string& CommitHash) {
-  std::string targetPath;
-  TextList SearchTexts;
-  TextList ReplacementTexts;
-  StampTexts texts;
-  // Held from the restore until the rewrite is done: Git's restore writes
-  // the file in steps, and another run must not read it halfway.
-  FolderLock lock;
-  // A run that leaves the file's bytes as they were leaves its time too, so
-  // that build tools see nothing new to compile. The check holds the file
-  // twice more, so it stops at 1 MiB, far more than any target holds.
-  const std::uint64_t kTimeKeptUpTo = 1 << 20;
-  std::string before, after;
-  FileTime written, ignored;
-  bool noted = false;
-  if (BuildStampTexts(mode, CommitHash, ToolDirectory, ToolFolderName, &texts) &&
-      lock.Acquire(ToolDirectory)) {
-    noted = ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &before, &written);
-    RunCommand(texts.restoreCommand);
-    if (IsStampableHash(CommitHash)) {
-      targetPath = texts.targetPath;
-      SearchTexts.push_back(texts.searchText);
-      ReplacementTexts.push_back(texts.replacementText);
-    }
+namespace {
+
+// Git refuses to restore while another process holds the work tree's index
+// lock, as an IDE's Git integration, a terminal or another build does for a
+// moment. A restore that fails is tried again for this long.
+constexpr std::chrono::seconds kRestoreBound(10);
+
+// A run that leaves the file's bytes as they were leaves its time too. The
+// check holds the file twice more, so it stops at 1 MiB, far more than any
+// target holds.
+constexpr std::uint64_t kTimeKeptUpTo = 1 << 20;
+
+// The folder whose lock keeps runs apart: the top of the work tree, which is
+// the first folder upwards from the tool's that holds a .git entry (a folder,
+// or a file in linked work trees and submodules), as Git finds it; the tool's
+// own folder when there is none.
+std::string LockedFolder(const std::string& toolDirectory) {
+  std::string folder = toolDirectory;
+  while (!PathExists(folder + ".git")) {
+    std::size_t up = folder.size() < 2 ? std::string::npos : folder.rfind('\\', folder.size() - 2);
+    if (up == std::string::npos) return toolDirectory;
+    folder.resize(up + 1);
   }
-  // With no target path, as for a mode that stamps nothing, this touches no
-  // file.
-  PatchFile(targetPath, SearchTexts, ReplacementTexts);
-  if (noted && ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &after, &ignored) &&
-      after == before)
-    SetLastWriteTime(texts.targetPath, written);
+  return folder;
+}
+
+}  // namespace
+
+void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
+  StampTexts texts;
+  if (!BuildStampTexts(mode, CommitHash, ToolDirectory, ToolFolderName, &texts)) return;
+  const std::string lockedFolder = LockedFolder(ToolDirectory);
+  const bool stampable = IsStampableHash(CommitHash);
+  RetryFor(kRestoreBound, [&](bool lastTry) {
+    // Every run in the work tree takes turns, from the restore until the
+    // rewrite is done: Git's restore takes the work tree's index lock, and
+    // writes the file in steps that another run must not read halfway.
+    FolderLock lock;
+    if (!lock.Acquire(lockedFolder.c_str())) return true;  // not stamped
+    std::string before, after;
+    FileTime written, ignored;
+    bool noted = ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &before, &written);
+    // Without an answer from Git no restore can succeed, so none is retried.
+    // Between tries the lock is let go: runs that wait on a Git lock that
+    // never goes away then all give up after about the bound, not one after
+    // another.
+    if (RunCommand(texts.restoreCommand).exitStatus != 0 && gitAnswered && !lastTry)
+      return false;
+    if (stampable)
+      PatchFile(texts.targetPath, TextList{texts.searchText}, TextList{texts.replacementText});
+    if (noted && ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &after, &ignored) &&
+        after == before)
+      SetLastWriteTime(texts.targetPath, written);
+    return true;
+  });
 }

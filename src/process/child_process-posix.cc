@@ -122,46 +122,50 @@ void ReadWaiting(int fd, std::string* out) {
   }
 }
 
-// Collects the child's output until it has ended. Returns when the child is
-// reaped, whoever else still holds the pipe's write end.
-std::string Collect(pid_t pid, int outRead) {
-  std::string out;
+// Collects the child's output until it has ended, and its exit status.
+// Returns when the child is reaped, whoever else still holds the pipe's
+// write end.
+void Collect(pid_t pid, int outRead, CommandResult* result) {
   Fd exitNotifier(OpenExitNotifier(pid));
   fcntl(outRead, F_SETFL, fcntl(outRead, F_GETFL) | O_NONBLOCK);
   char buffer[kPipeSize];
   bool open = true;
-  for (;;) {
+  int status = 0;
+  pid_t reaped;
+  do {
     pollfd events[2] = {{outRead, POLLIN, 0}, {exitNotifier.get(), POLLIN, 0}};
     bool notified = exitNotifier.get() >= 0;
     poll(events, notified ? 2 : 1, notified ? -1 : 1);
     ssize_t n = read(outRead, buffer, sizeof buffer);
-    if (n > 0) out.append(buffer, static_cast<std::size_t>(n));
+    if (n > 0) result->text.append(buffer, static_cast<std::size_t>(n));
     else if (n == 0 || (errno != EAGAIN && errno != EINTR)) open = false;
 
-    int status;
-    pid_t reaped;
     // Once nobody can write any more, only the child's end is left to wait for.
     do reaped = waitpid(pid, &status, open ? WNOHANG : 0);
     while (reaped < 0 && errno == EINTR);
-    if (reaped != 0) break;  // ended, or not ours to wait for
-  }
+  } while (reaped == 0);
+  if (reaped == pid)
+    result->exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   // Everything the child wrote before it ended is in the pipe now.
-  if (open) ReadWaiting(outRead, &out);
-  return out;
+  if (open) ReadWaiting(outRead, &result->text);
 }
 
 }  // namespace
 
-int RunChild(const std::string& commandLine, std::string* output) {
-  output->clear();
+int RunChild(const std::string& commandLine, CommandResult* result) {
+  *result = CommandResult();
   LaunchPlan plan = PlanLaunch(commandLine);
   // What the interpreter stand-in refuses, it answers itself: its message is
-  // the output, as the real interpreter's would be.
+  // the output, and the status a failure, as the real interpreter's would be.
   if (!plan.interpreterError.empty()) {
-    *output = plan.interpreterError;
+    result->text = plan.interpreterError;
+    result->exitStatus = 255;
     return 0;
   }
-  if (plan.words.empty()) return 0;  // "cmd /c" and nothing to run
+  if (plan.words.empty()) {  // "cmd /c" and nothing to run
+    result->exitStatus = 0;
+    return 0;
+  }
 
   std::string program = FindProgram(plan.words[0]);
   std::vector<char*> argv;
@@ -173,9 +177,10 @@ int RunChild(const std::string& commandLine, std::string* output) {
   int error = program.empty() ? ENOENT : Spawn(program, argv.data(), outWrite.get(), &pid);
   outWrite.Close();
   if (error != 0 && plan.viaInterpreter) {
-    *output = InterpreterNotFoundText(plan.words[0]);
+    result->text = InterpreterNotFoundText(plan.words[0]);
+    result->exitStatus = 9009;  // cmd.exe's for a command it can't find
     return 0;
   }
-  if (error == 0) *output = Collect(pid, outRead.get());
+  if (error == 0) Collect(pid, outRead.get(), result);
   return error;
 }

@@ -22,8 +22,8 @@ bool ReadWaiting(HANDLE pipe, std::string* out) {
 
 }  // namespace
 
-int RunChild(const std::string& commandLine, std::string* output) {
-  output->clear();
+int RunChild(const std::string& commandLine, CommandResult* result) {
+  *result = CommandResult();
   SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
   HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
@@ -51,11 +51,13 @@ int RunChild(const std::string& commandLine, std::string* output) {
     for (;;) {
       DWORD wait = WaitForSingleObject(child.hProcess, flowing ? 0 : 1);
       if (wait != WAIT_TIMEOUT) break;
-      flowing = ReadWaiting(readEnd, output);
+      flowing = ReadWaiting(readEnd, &result->text);
     }
     // The child has ended, so all it wrote is waiting now. Take that once: a
     // process it left behind may still be writing.
-    ReadWaiting(readEnd, output);
+    ReadWaiting(readEnd, &result->text);
+    DWORD status;
+    if (GetExitCodeProcess(child.hProcess, &status)) result->exitStatus = static_cast<int>(status);
   }
   if (child.hProcess) CloseHandle(child.hProcess);
   if (child.hThread) CloseHandle(child.hThread);

@@ -7,13 +7,15 @@
 
 #include <string>
 
+#include "process/command_runner.h"
+
 /// Size of the pipe the child writes into, and of each read from it.
 constexpr unsigned kPipeSize = 8912;
 
-/// Starts `commandLine` as RunCommand describes and leaves in `output` all
-/// the child wrote, NUL bytes included. Returns 0, or the system's error
-/// code when the program can't be started (`output` is then empty). A pipe
-/// that can't be made gives 0 and no output.
-int RunChild(const std::string& commandLine, std::string* output);
+/// Starts `commandLine` as RunCommand describes and fills `result`: all the
+/// child wrote, NUL bytes included, and its exit status. Returns 0, or the
+/// system's error code when the program can't be started. A pipe that can't
+/// be made gives 0, no text and the status -1.
+int RunChild(const std::string& commandLine, CommandResult* result);
 
 #endif  // REVSTAMP_PROCESS_CHILD_PROCESS_H_

@@ -5,13 +5,13 @@
 
 #include "process/child_process.h"
 
-std::string RunCommand(const std::string& commandLine) {
-  std::string output;
-  int error = RunChild(commandLine, &output);
+CommandResult RunCommand(const std::string& commandLine) {
+  CommandResult result;
+  int error = RunChild(commandLine, &result);
   if (error != 0) {
     std::printf("CreateProcess last error %d \n", error);
-    return std::string();
+    return CommandResult();
   }
-  output.resize(std::strlen(output.c_str()));  // the text ends at its first NUL
-  return output;
+  result.text.resize(std::strlen(result.text.c_str()));  // the text ends at its first NUL
+  return result;
 }

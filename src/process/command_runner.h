@@ -5,16 +5,24 @@
 
 #include <string>
 
+/// What a command left behind.
+struct CommandResult {
+  /// Everything the child wrote on both its streams, in order, cut at the
+  /// first NUL byte.
+  std::string text;
+  /// How the child ended: its exit status (128 plus the signal's number for
+  /// a POSIX child that a signal ended), or -1 when it couldn't be started.
+  int exitStatus = -1;
+};
+
 /// Runs `commandLine` as a child with no input, the caller's environment and
 /// working directory, and one pipe for both its output streams; its first
 /// word names the program, and "cmd /c <rest>" runs <rest> through the
-/// command interpreter. Returns, once the child has ended, everything it
-/// wrote, in order, cut at the first NUL byte. A process the child left
-/// behind holding the pipe doesn't hold up the return. The child's exit code
-/// is not looked at: a failing command shows only in what it printed.
+/// command interpreter. Returns once the child has ended. A process the
+/// child left behind holding the pipe doesn't hold up the return.
 ///
 /// When the program can't be started at all, prints "CreateProcess last
-/// error <code> \n" on standard output and returns the empty text.
-std::string RunCommand(const std::string& commandLine);
+/// error <code> \n" on standard output and returns no text.
+CommandResult RunCommand(const std::string& commandLine);
 
 #endif  // REVSTAMP_PROCESS_COMMAND_RUNNER_H_

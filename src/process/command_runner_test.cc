@@ -10,25 +10,27 @@
 // Quoted words through the real interpreter and the POSIX stand-in are
 // tested end to end (tests/e2e.sh); here, children that write what git
 // never does.
-TEST(CommandRunnerTest, ReturnsWhatTheChildWrote) {
+TEST(CommandRunnerTest, ReturnsWhatTheChildWroteAndHowItEnded) {
   struct Case {
-    std::string role, output;
+    std::string role, text;
+    int exitStatus;
   } cases[] = {
-      {"interleave", "out 1\nerr 1\nout 2\n"},  // both streams, in order
-      {"silent", ""},
-      {"nul", "before"},  // cut at the first NUL
-      {"no-program", "CreateProcess last error 2 \n[]"},  // the child's RunCommand
+      {"interleave", "out 1\nerr 1\nout 2\n", 0},  // both streams, in order
+      {"fail", "", 3},
+      {"nul", "before", 0},  // cut at the first NUL
+      {"no-program", "CreateProcess last error 2 \n[ -1]", 0},  // the child's RunCommand
   };
   for (const Case& c : cases) {
-    std::string output = RunCommand(ChildCommand(c.role));
-    EXPECT_TRUE(output == c.output) << c.role << ": " << output.substr(0, 80);
+    CommandResult result = RunCommand(ChildCommand(c.role));
+    EXPECT_TRUE(result.text == c.text) << c.role << ": " << result.text.substr(0, 80);
+    EXPECT_EQ(result.exitStatus, c.exitStatus) << c.role;
   }
   // More than the pipe holds, most of it still there when the child ends: a
   // race the runner must win however it falls, so it is run five times.
   for (int i = 0; i < 5; ++i)
-    EXPECT_EQ(RunCommand(ChildCommand("big")), std::string(1 << 20, 'x') + ".");
+    EXPECT_EQ(RunCommand(ChildCommand("big")).text, std::string(1 << 20, 'x') + ".");
   // The process left behind holds the pipe for 15 seconds.
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(RunCommand(ChildCommand("background")), "started\n");
+  EXPECT_EQ(RunCommand(ChildCommand("background")).text, "started\n");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
