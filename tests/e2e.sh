@@ -24,6 +24,8 @@ mkdir "$root/bin"
 printf '#!/bin/sh\nprintf "[%%s]" "$@" >>"%s"; echo >>"%s"\nexec "%s" "$@"\n' \
   "$log" "$log" "$(command -v git)" >"$root/bin/git"
 chmod +x "$root/bin/git"
+# Git warns on its error stream at every command, and succeeds.
+mkdir "$root/home" && printf '[core]\n\tfsyncObjectFiles = true\n' >"$root/home/.gitconfig"
 
 failures=0
 fail() { echo "FAIL [$scenario] $*" >&2; failures=$((failures + 1)); return 1; }
@@ -60,7 +62,7 @@ launch() {
   local path=$root/bin:$PATH winepath ; winepath=$(winpath "$bin")
   [ -z "${NO_GIT:-}" ] || path=/nonexistent winepath='C:\nonexistent'
   if [ "$platform" = posix ]; then  # LIMIT: a prlimit to run it under
-    (cd "$proj" && PATH=$path ${LIMIT:-} "./$exe" "$@")
+    (cd "$proj" && PATH=$path HOME=$root/home ${LIMIT:-} "./$exe" "$@")
   else
     (cd "$proj" && WINEPATH=$winepath REVSTAMP_TEST_LOG=$(winpath "$log") \
       REVSTAMP_TEST_STORE=$(winpath "$root/store/${proj#"$repo"/}") \

@@ -30,7 +30,8 @@ std::string Env(const char* name) {
 
 // git, for Windows programs under Wine, which can't run the Linux one. Each
 // call appends its arguments, in brackets, as a line to REVSTAMP_TEST_LOG.
-// "rev-parse" prints REVSTAMP_TEST_HASH; "checkout <path>" copies
+// "rev-parse" prints REVSTAMP_TEST_HASH, and a warning on its error stream
+// as git does for a deprecated setting; "checkout <path>" copies
 // REVSTAMP_TEST_STORE/<path> over <path>, holding the index lock
 // REVSTAMP_TEST_LOCK meanwhile as git does. Without a hash it answers as git
 // outside a work tree, and what it can't do fails as git would.
@@ -43,7 +44,10 @@ int PlayGit(int argc, char** argv) {
     std::fputs("fatal: not a git repository (or any of the parent directories): .git\n", stderr);
     return 128;
   }
-  if (command == "rev-parse") return std::printf("%s\n", Env("REVSTAMP_TEST_HASH").c_str()) < 0;
+  if (command == "rev-parse") {
+    std::fputs("warning: core.fsyncObjectFiles is deprecated; use core.fsync instead\n", stderr);
+    return std::printf("%s\n", Env("REVSTAMP_TEST_HASH").c_str()) < 0;
+  }
   // Narrow paths, in the ANSI code page, as the tool's own.
   std::ifstream in(Env("REVSTAMP_TEST_STORE") + "/" + path, std::ios::binary);
   if (command == "checkout" && !path.empty() && in) {
@@ -87,11 +91,12 @@ int PlayRole(const std::string& role, char** args) {
     CommandResult result = RunCommand("revstamp-no-such-program --version");
     return std::printf("[%s %d]", result.text.c_str(), result.exitStatus) < 0;
   }
-  if (role == "interleave") {
+  if (role == "interleave") {  // a pause between lines, so that their order is plain
     for (const char* line : {"out 1\n", "err 1\n", "out 2\n"}) {
       std::FILE* stream = line[0] == 'e' ? stderr : stdout;
       std::fputs(line, stream);
       std::fflush(stream);
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
   }
   if (role == "nul") std::fwrite("before\0after\n", 1, 13, stdout);

@@ -23,7 +23,10 @@ int RevstampMain(int argc, const char* const* argv, FrameworkInit init) {
   }
   int mode = ModeFromArguments(argc, argv);
   CommandResult revParse = RunCommand(kRevParseCommand);
-  std::string CommitHash = revParse.text;
+  // Git warns on its error stream and still succeeds (a deprecated setting,
+  // an ambiguous name): then only its output is the hash. When it fails, its
+  // message takes the hash's place.
+  std::string CommitHash = revParse.exitStatus == 0 ? revParse.standardOutput : revParse.text;
   RemoveLineFeeds(CommitHash);
   StampTarget(mode, CommitHash, revParse.exitStatus == 0);
   return 0;

@@ -1,5 +1,5 @@
-// POSIX side of child_process.h: posix_spawn, one pipe for both output
-// streams, and the "cmd /c" stand-in of command_line.h.
+// POSIX side of child_process.h: posix_spawn, a pipe for each output
+// stream, and the "cmd /c" stand-in of command_line.h.
 #include "process/child_process.h"
 
 #include <errno.h>
@@ -82,18 +82,18 @@ std::string FindProgram(const std::string& name) {
   return std::string();
 }
 
-// Starts `program` with no input and both output streams on `output`.
-// Returns 0, or the error that kept it from starting (posix_spawn reports a
-// failed exec too).
-int Spawn(const std::string& program, char* const* argv, int output, pid_t* pid) {
+// Starts `program` with no input, its output stream on `output` and its
+// error stream on `error`. Returns 0, or the error that kept it from
+// starting (posix_spawn reports a failed exec too).
+int Spawn(const std::string& program, char* const* argv, int output, int error, pid_t* pid) {
   posix_spawn_file_actions_t actions;
   if (posix_spawn_file_actions_init(&actions) != 0) return ENOMEM;
-  int error = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (!error) error = posix_spawn_file_actions_adddup2(&actions, output, 1);
-  if (!error) error = posix_spawn_file_actions_adddup2(&actions, output, 2);
-  if (!error) error = posix_spawn(pid, program.c_str(), &actions, nullptr, argv, environ);
+  int failed = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (!failed) failed = posix_spawn_file_actions_adddup2(&actions, output, 1);
+  if (!failed) failed = posix_spawn_file_actions_adddup2(&actions, error, 2);
+  if (!failed) failed = posix_spawn(pid, program.c_str(), &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
-  return error;
+  return failed;
 }
 
 // A descriptor that becomes readable when `pid` ends, or -1 where the system
@@ -107,9 +107,16 @@ int OpenExitNotifier(pid_t pid) {
 #endif
 }
 
+// Adds what the child wrote on one stream to `result`: to its text, and
+// what came on the output stream to its standardOutput too.
+void Append(CommandResult* result, bool isOutput, const char* data, ssize_t size) {
+  result->text.append(data, static_cast<std::size_t>(size));
+  if (isOutput) result->standardOutput.append(data, static_cast<std::size_t>(size));
+}
+
 // Reads the bytes that are waiting in the pipe right now, and no more: a
 // process that outlived the child may keep writing.
-void ReadWaiting(int fd, std::string* out) {
+void ReadWaiting(int fd, bool isOutput, CommandResult* result) {
   int waiting = 0;
   if (ioctl(fd, FIONREAD, &waiting) != 0) return;
   char buffer[kPipeSize];
@@ -117,37 +124,43 @@ void ReadWaiting(int fd, std::string* out) {
     ssize_t n = read(fd, buffer, std::min<std::size_t>(sizeof buffer, waiting));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return;
-    out->append(buffer, static_cast<std::size_t>(n));
+    Append(result, isOutput, buffer, n);
     waiting -= static_cast<int>(n);
   }
 }
 
-// Collects the child's output until it has ended, and its exit status.
-// Returns when the child is reaped, whoever else still holds the pipe's
-// write end.
-void Collect(pid_t pid, int outRead, CommandResult* result) {
+// Collects what the child writes on its error stream (ends[0]) and its
+// output stream (ends[1]) until it has ended, and its exit status. Returns
+// when the child is reaped, whoever else still holds the pipes' write ends.
+// Bytes waiting on both at once are taken from the error stream first: Git
+// writes its messages as they come, and its output when it exits.
+void Collect(pid_t pid, const int ends[2], CommandResult* result) {
   Fd exitNotifier(OpenExitNotifier(pid));
-  fcntl(outRead, F_SETFL, fcntl(outRead, F_GETFL) | O_NONBLOCK);
+  for (int i = 0; i < 2; ++i) fcntl(ends[i], F_SETFL, fcntl(ends[i], F_GETFL) | O_NONBLOCK);
   char buffer[kPipeSize];
-  bool open = true;
+  bool open[2] = {true, true};
   int status = 0;
   pid_t reaped;
   do {
-    pollfd events[2] = {{outRead, POLLIN, 0}, {exitNotifier.get(), POLLIN, 0}};
+    pollfd events[3] = {{open[0] ? ends[0] : -1, POLLIN, 0}, {open[1] ? ends[1] : -1, POLLIN, 0},
+                        {exitNotifier.get(), POLLIN, 0}};
     bool notified = exitNotifier.get() >= 0;
-    poll(events, notified ? 2 : 1, notified ? -1 : 1);
-    ssize_t n = read(outRead, buffer, sizeof buffer);
-    if (n > 0) result->text.append(buffer, static_cast<std::size_t>(n));
-    else if (n == 0 || (errno != EAGAIN && errno != EINTR)) open = false;
-
+    poll(events, notified ? 3 : 2, notified ? -1 : 1);
+    for (int i = 0; i < 2; ++i) {
+      if (!open[i]) continue;
+      ssize_t n = read(ends[i], buffer, sizeof buffer);
+      if (n > 0) Append(result, i == 1, buffer, n);
+      else if (n == 0 || (errno != EAGAIN && errno != EINTR)) open[i] = false;
+    }
     // Once nobody can write any more, only the child's end is left to wait for.
-    do reaped = waitpid(pid, &status, open ? WNOHANG : 0);
+    do reaped = waitpid(pid, &status, open[0] || open[1] ? WNOHANG : 0);
     while (reaped < 0 && errno == EINTR);
   } while (reaped == 0);
   if (reaped == pid)
     result->exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  // Everything the child wrote before it ended is in the pipe now.
-  if (open) ReadWaiting(outRead, &result->text);
+  // Everything the child wrote before it ended is in the pipes now.
+  for (int i = 0; i < 2; ++i)
+    if (open[i]) ReadWaiting(ends[i], i == 1, result);
 }
 
 }  // namespace
@@ -171,16 +184,19 @@ int RunChild(const std::string& commandLine, CommandResult* result) {
   std::vector<char*> argv;
   for (std::string& word : plan.words) argv.push_back(&word[0]);
   argv.push_back(nullptr);
-  Fd outRead, outWrite;
-  if (!MakePipe(&outRead, &outWrite)) return 0;
+  Fd errorRead, errorWrite, outRead, outWrite;
+  if (!MakePipe(&errorRead, &errorWrite) || !MakePipe(&outRead, &outWrite)) return 0;
   pid_t pid = -1;
-  int error = program.empty() ? ENOENT : Spawn(program, argv.data(), outWrite.get(), &pid);
+  int error = program.empty() ? ENOENT
+                              : Spawn(program, argv.data(), outWrite.get(), errorWrite.get(), &pid);
   outWrite.Close();
+  errorWrite.Close();
   if (error != 0 && plan.viaInterpreter) {
     result->text = InterpreterNotFoundText(plan.words[0]);
     result->exitStatus = 9009;  // cmd.exe's for a command it can't find
     return 0;
   }
-  if (error == 0) Collect(pid, outRead.get(), result);
+  const int ends[2] = {errorRead.get(), outRead.get()};
+  if (error == 0) Collect(pid, ends, result);
   return error;
 }

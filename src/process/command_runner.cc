@@ -12,6 +12,8 @@ CommandResult RunCommand(const std::string& commandLine) {
     std::printf("CreateProcess last error %d \n", error);
     return CommandResult();
   }
-  result.text.resize(std::strlen(result.text.c_str()));  // the text ends at its first NUL
+  // The texts end at their first NUL.
+  result.text.resize(std::strlen(result.text.c_str()));
+  result.standardOutput.resize(std::strlen(result.standardOutput.c_str()));
   return result;
 }

@@ -12,17 +12,19 @@
 // never does.
 TEST(CommandRunnerTest, ReturnsWhatTheChildWroteAndHowItEnded) {
   struct Case {
-    std::string role, text;
+    std::string role, text, standardOutput;
     int exitStatus;
   } cases[] = {
-      {"interleave", "out 1\nerr 1\nout 2\n", 0},  // both streams, in order
-      {"fail", "", 3},
-      {"nul", "before", 0},  // cut at the first NUL
-      {"no-program", "CreateProcess last error 2 \n[ -1]", 0},  // the child's RunCommand
+      {"interleave", "out 1\nerr 1\nout 2\n", "out 1\nout 2\n", 0},  // in order
+      {"fail", "", "", 3},
+      {"nul", "before", "before", 0},  // cut at the first NUL
+      {"no-program", "CreateProcess last error 2 \n[ -1]", "CreateProcess last error 2 \n[ -1]",
+       0},  // the child's RunCommand
   };
   for (const Case& c : cases) {
     CommandResult result = RunCommand(ChildCommand(c.role));
     EXPECT_TRUE(result.text == c.text) << c.role << ": " << result.text.substr(0, 80);
+    EXPECT_EQ(result.standardOutput, c.standardOutput) << c.role;
     EXPECT_EQ(result.exitStatus, c.exitStatus) << c.role;
   }
   // More than the pipe holds, most of it still there when the child ends: a
