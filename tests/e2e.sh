@@ -110,13 +110,13 @@ if [ "$platform" = posix ]; then chmod 0604 "$proj/Widget.rc"; else attributes +
 git_ update-index -q --refresh
 run_tool
 rc_stamped && expect_file Properties/AssemblyInfo.cs
-expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][Widget.rc]"
+expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][Widget.rc]"
 cmp -s "$root/link" "$example/Widget.rc" || fail "the file was written in place"
 if [ "$platform" = posix ]; then expect_eq mode "$(stat -c %a "$proj/Widget.rc")" 604
 else [[ $(attributes) == "A   H "* ]] || fail "the file is no longer hidden: $(attributes)"; fi
 run_tool 2
 cs_stamped && rc_stamped
-expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][Properties${sep}AssemblyInfo.cs]"
+expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][Properties${sep}AssemblyInfo.cs]"
 mtime() { stat -c %y "$proj/Widget.rc" | cut -c1-27; }  # to 100 ns, as Windows keeps it
 stamped_at=$(mtime)
 run_tool
@@ -156,7 +156,7 @@ for folder in "${quoted[@]}" "${refused[@]}"; do
   cp -R "$repo" "$root/before"
   run_tool
   if [[ " ${quoted[*]} " == *" $folder "* ]]; then
-    rc_stamped && expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][$folder.rc]"
+    rc_stamped && expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][$folder.rc]"
   else
     diff -r -x .git "$root/before" "$repo" >/dev/null || fail "files changed"
     expect_eq "git calls, branch" "$calls $(git_ symbolic-ref --short HEAD)" "$rev_parse main"
@@ -192,7 +192,7 @@ for row in "${rows[@]}"; do
   mv "$root/encoded" "$proj/$folder.rc" && echo "*.rc binary" >"$proj/.gitattributes"
   git_ add -A && git_ commit -qm "saved in $encoding"
   run_tool && next_commit && run_tool  # the second restores a stamped script
-  expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][$(printf %s "$folder.rc" | ansi)]"
+  expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][$(printf %s "$folder.rc" | ansi)]"
   git_ show "HEAD:$folder/$folder.rc" >"$root/expected"
   if [ "$stamped" = yes ]; then
     iconv -f "$encoding" -t UTF-8 "$root/expected" >"$root/decoded"
@@ -290,6 +290,14 @@ if [ "$platform" = posix ]; then
   listing=$(ls -A "$proj")
   LIMIT="prlimit --fsize=$(git_ cat-file -s HEAD:Widget/Widget.rc)" run_tool
   expect_file Widget.rc && expect_eq "files" "$(ls -A "$proj")" "$listing"
+
+  for kind in branch tag; do
+    scenario="a $kind named like the target"
+    new_project Widget && next_commit && git_ "$kind" Widget.rc HEAD~ && head=$(git_ rev-parse HEAD)
+    run_tool
+    rc_stamped && expect_eq "HEAD, branch" "$(git_ rev-parse HEAD) $(git_ symbolic-ref HEAD)" \
+      "$head refs/heads/main" && expect_eq "changed" "$(git_ status --porcelain)" " M Widget/Widget.rc"
+  done
 else
   scenario="manifest"
   grep -q 'level="asInvoker"' "$tool" || fail "no asInvoker manifest in $tool"

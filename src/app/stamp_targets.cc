@@ -61,7 +61,7 @@ bool BuildStampTexts(int mode, const std::string& CommitHash, const char* direct
   }
   std::string quoted;
   return QuoteFileName(fileName, &quoted) &&
-         FormatText(texts->restoreCommand, "cmd /c git checkout %s", quoted.c_str());
+         FormatText(texts->restoreCommand, "cmd /c git checkout -- %s", quoted.c_str());
 }
 
 namespace {
