@@ -298,6 +298,16 @@ if [ "$platform" = posix ]; then
     rc_stamped && expect_eq "HEAD, branch" "$(git_ rev-parse HEAD) $(git_ symbolic-ref HEAD)" \
       "$head refs/heads/main" && expect_eq "changed" "$(git_ status --porcelain)" " M Widget/Widget.rc"
   done
+
+  scenario="a target committed as a link to a file other projects share"
+  new_project Widget && mv "$proj/Widget.rc" "$repo/shared.rc"
+  ln -s ../shared.rc "$proj/Widget.rc" && git_ add -A && git_ commit -qm link
+  for round in 1 2; do
+    next_commit && run_tool && git_ show HEAD:shared.rc >"$root/expected"
+    replace_first "$root/expected" "$(rc_line Widget.exe)" "$(rc_line "$(head_hash)")"
+    cmp -s "$root/expected" "$proj/Widget.rc" || fail "round $round: not stamped"
+  done
+  git_ diff --quiet -- shared.rc || fail "the shared file was written"
 else
   scenario="manifest"
   grep -q 'level="asInvoker"' "$tool" || fail "no asInvoker manifest in $tool"

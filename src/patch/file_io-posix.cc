@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
 
 #include "common/retry.h"
@@ -132,9 +131,10 @@ void ExclusiveFile::Close() {
 }
 
 bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size) {
+  // A symbolic link is replaced like a file: what is stamped is the file in
+  // the project's folder, never one a link points to, which other projects
+  // may share. Its permissions are those of the file it pointed to.
   std::string target = NativePath(path);
-  char resolved[PATH_MAX];
-  if (realpath(target.c_str(), resolved)) target = resolved;
   struct stat info;
   if (stat(target.c_str(), &info) != 0) return false;
 

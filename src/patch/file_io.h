@@ -59,10 +59,11 @@ bool SetLastWriteTime(const std::string& path, const FileTime& time);
 /// Replaces the content of the existing file `path` with `size` bytes, all
 /// or nothing: they are written to a new file beside it, which is closed and
 /// then moved over it in one step (on Windows, tried again for up to
-/// kHeldFileBound while another process holds the file). The file keeps its permissions (and on
-/// POSIX its owner where allowed); a symbolic link stays a link, and the file
-/// it points to is replaced. On failure the new file is removed and `path`
-/// keeps its old bytes.
+/// kHeldFileBound while another process holds the file). The file keeps its
+/// permissions (and on POSIX its owner where allowed), its attributes on
+/// Windows. A symbolic link is replaced by the new file; the file it points
+/// to is never written. On failure the new file is removed and `path` keeps
+/// its old bytes.
 ///
 /// There is no flush to disk before the move: it would cost a synchronous
 /// write of the whole file on every build, to protect against a power cut
