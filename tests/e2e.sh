@@ -61,8 +61,8 @@ new_project() {
 launch() {
   local path=$root/bin:$PATH winepath ; winepath=$(winpath "$bin")
   [ -z "${NO_GIT:-}" ] || path=/nonexistent winepath='C:\nonexistent'
-  if [ "$platform" = posix ]; then  # LIMIT: a prlimit to run it under
-    (cd "$proj" && PATH=$path HOME=$root/home ${LIMIT:-} "./$exe" "$@")
+  if [ "$platform" = posix ]; then  # WRAP: a command to run it under
+    (cd "$proj" && PATH=$path HOME=$root/home ${WRAP:-} "./$exe" "$@")
   else
     (cd "$proj" && WINEPATH=$winepath REVSTAMP_TEST_LOG=$(winpath "$log") \
       REVSTAMP_TEST_STORE=$(winpath "$root/store/${proj#"$repo"/}") \
@@ -108,8 +108,10 @@ if [ "$platform" = posix ]; then chmod 0604 "$proj/Widget.rc"; else attributes +
 # Both change the file's ctime: without a refresh, Git's restore rewrites the
 # file whenever a second has passed since the commit.
 git_ update-index -q --refresh
+# A run killed outright left its new file behind: the next run removes it.
+listing=$(ls -A "$proj") && touch "$proj/Widget.rc.revstamp-x1Y2z3"
 run_tool
-rc_stamped && expect_file Properties/AssemblyInfo.cs
+rc_stamped && expect_file Properties/AssemblyInfo.cs && expect_eq files "$(ls -A "$proj")" "$listing"
 expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][Widget.rc]"
 cmp -s "$root/link" "$example/Widget.rc" || fail "the file was written in place"
 if [ "$platform" = posix ]; then expect_eq mode "$(stat -c %a "$proj/Widget.rc")" 604
@@ -288,7 +290,7 @@ if [ "$platform" = posix ]; then
   git_ config core.abbrev 12
   echo "uncommitted edit" >>"$proj/Widget.rc"
   listing=$(ls -A "$proj")
-  LIMIT="prlimit --fsize=$(git_ cat-file -s HEAD:Widget/Widget.rc)" run_tool
+  WRAP="prlimit --fsize=$(git_ cat-file -s HEAD:Widget/Widget.rc)" run_tool
   expect_file Widget.rc && expect_eq "files" "$(ls -A "$proj")" "$listing"
 
   for kind in branch tag; do
@@ -308,6 +310,18 @@ if [ "$platform" = posix ]; then
     cmp -s "$root/expected" "$proj/Widget.rc" || fail "round $round: not stamped"
   done
   git_ diff --quiet -- shared.rc || fail "the shared file was written"
+
+  # An interrupt (a build cancelled from the IDE) while the new file is
+  # written, delivered when its permissions are set: held off until the file
+  # is in place, then it ends the run.
+  for signal in INT TERM; do
+    scenario="SIG$signal while the new file is written"
+    new_project Widget && listing=$(ls -A "$proj") && rm -f "$log" && export_head
+    { WRAP="env --default-signal=$signal strace -o /dev/null -e trace=fchmod
+      -e inject=fchmod:signal=SIG$signal" launch; } 2>/dev/null  # bash: "Terminated"
+    expect_eq "exit status" $? $((128 + $(kill -l "$signal")))
+    rc_stamped && expect_eq "files" "$(ls -A "$proj")" "$listing"
+  done
 else
   scenario="manifest"
   grep -q 'level="asInvoker"' "$tool" || fail "no asInvoker manifest in $tool"

@@ -112,6 +112,9 @@ void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
     // another.
     if (RunCommand(texts.restoreCommand).exitStatus != 0 && gitAnswered && !lastTry)
       return false;
+    // A run killed outright may have left its new file behind. While this
+    // run holds the lock, no other is writing one.
+    RemoveLeftTempFiles(texts.targetPath);
     if (stampable)
       PatchFile(texts.targetPath, TextList{texts.searchText}, TextList{texts.replacementText});
     if (noted && ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &after, &ignored) &&

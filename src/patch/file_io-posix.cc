@@ -1,14 +1,17 @@
 // POSIX side of file_io.h.
 #include "patch/file_io.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "common/retry.h"
 
@@ -24,7 +27,7 @@ std::string NativePath(std::string path) {
 // unless Commit moved it over the target.
 class TempFile {
  public:
-  explicit TempFile(const std::string& target) : path_(target + ".revstamp-XXXXXX") {
+  explicit TempFile(const std::string& target) : path_(target + kTempSuffix + "XXXXXX") {
     fd_ = mkstemp(&path_[0]);
     created_ = fd_ >= 0;
   }
@@ -64,24 +67,36 @@ class TempFile {
   bool committed_ = false;
 };
 
-// Under a file-size limit (ulimit -f), a write past it ends the process with
-// SIGXFSZ, halfway through, leaving the new file behind. While this object
-// lives the signal is ignored, so the write fails with EFBIG instead, like
-// one on a full disk. Children started outside its lifetime keep the
-// default.
-class FileSizeSignalIgnored {
+// While the new file is written and moved into place, no signal may end the
+// process halfway and leave that file behind:
+// - an interrupt (SIGINT, SIGTERM, SIGHUP: Ctrl+C, a build cancelled from
+//   the IDE, a closed terminal) is held off while this object lives, and
+//   acts as usual once the new file is in place or removed;
+// - under a file-size limit (ulimit -f), a write past it would end the
+//   process with SIGXFSZ; ignored, it makes the write fail with EFBIG
+//   instead, like one on a full disk.
+// Children started outside its lifetime keep the defaults.
+class SignalsHeldOff {
  public:
-  FileSizeSignalIgnored() {
+  SignalsHeldOff() {
     struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &saved_);
+    sigaction(SIGXFSZ, &ignore, &savedAction_);
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
+    pthread_sigmask(SIG_BLOCK, &interrupts, &savedMask_);
   }
-  ~FileSizeSignalIgnored() { sigaction(SIGXFSZ, &saved_, nullptr); }
-  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
-  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
+  ~SignalsHeldOff() {
+    sigaction(SIGXFSZ, &savedAction_, nullptr);
+    pthread_sigmask(SIG_SETMASK, &savedMask_, nullptr);
+  }
+  SignalsHeldOff(const SignalsHeldOff&) = delete;
+  SignalsHeldOff& operator=(const SignalsHeldOff&) = delete;
 
  private:
-  struct sigaction saved_ = {};
+  struct sigaction savedAction_ = {};
+  sigset_t savedMask_;
 };
 
 }  // namespace
@@ -138,7 +153,7 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
   struct stat info;
   if (stat(target.c_str(), &info) != 0) return false;
 
-  FileSizeSignalIgnored noSignal;
+  SignalsHeldOff held;  // until the new file is in place or removed
   TempFile temp(target);
   if (temp.fd() < 0) return false;
   if (info.st_uid != geteuid() || info.st_gid != getegid()) {
@@ -149,6 +164,20 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
   }
   return fchmod(temp.fd(), info.st_mode & 07777) == 0 && temp.WriteAll(data, size) &&
          temp.Close() && temp.Commit(target);
+}
+
+void RemoveLeftTempFiles(const std::string& path) {
+  std::string target = NativePath(path);
+  std::size_t slash = target.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  std::string prefix = target.substr(slash + 1) + kTempSuffix;  // npos + 1 is 0
+  DIR* listing = opendir(folder.c_str());
+  if (!listing) return;
+  while (const dirent* entry = readdir(listing))
+    if (std::strlen(entry->d_name) == prefix.size() + 6 &&
+        std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
+      unlinkat(dirfd(listing), entry->d_name, 0);
+  closedir(listing);
 }
 
 bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string* bytes,

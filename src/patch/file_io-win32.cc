@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include "common/retry.h"
 
 namespace {
@@ -21,13 +24,18 @@ bool HeldElsewhere(DWORD error) {
 class TempFile {
  public:
   explicit TempFile(const std::string& target) {
-    std::string folder = target.substr(0, target.find_last_of("\\/") + 1);
-    if (folder.empty()) folder = ".";
-    char path[MAX_PATH];
-    if (GetTempFileNameA(folder.c_str(), "rvs", 0, path) == 0) return;
-    path_ = path;
-    handle_ = CreateFileA(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Named as on POSIX, after the target with six characters of its own.
+    static unsigned count = 0;
+    unsigned seed = GetTickCount() ^ (GetCurrentProcessId() << 12);
+    for (int tries = 0; tries < 100 && handle_ == INVALID_HANDLE_VALUE; ++tries) {
+      char suffix[8];
+      std::snprintf(suffix, sizeof suffix, "%06x", (seed + count++ * 7919) & 0xffffff);
+      path_ = target + kTempSuffix + suffix;
+      handle_ = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (handle_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    if (handle_ == INVALID_HANDLE_VALUE) path_.clear();
   }
   ~TempFile() {
     Close();
@@ -72,6 +80,31 @@ class TempFile {
   std::string path_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   bool committed_ = false;
+};
+
+// Ctrl+C, Ctrl+Break and closing the console end the process from a thread
+// of their own. While a rewrite holds this lock, that thread waits for it,
+// so that the process ends once the new file is in place or removed.
+SRWLOCK Rewriting = SRWLOCK_INIT;
+
+BOOL WINAPI WaitForRewrite(DWORD) {
+  AcquireSRWLockExclusive(&Rewriting);
+  ReleaseSRWLockExclusive(&Rewriting);
+  return FALSE;  // on to the default handler, which ends the process
+}
+
+class InterruptsHeldOff {
+ public:
+  InterruptsHeldOff() {
+    AcquireSRWLockExclusive(&Rewriting);
+    SetConsoleCtrlHandler(WaitForRewrite, TRUE);
+  }
+  ~InterruptsHeldOff() {
+    SetConsoleCtrlHandler(WaitForRewrite, FALSE);
+    ReleaseSRWLockExclusive(&Rewriting);
+  }
+  InterruptsHeldOff(const InterruptsHeldOff&) = delete;
+  InterruptsHeldOff& operator=(const InterruptsHeldOff&) = delete;
 };
 
 }  // namespace
@@ -125,8 +158,22 @@ void ExclusiveFile::Close() {
 }
 
 bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size) {
+  InterruptsHeldOff held;  // until the new file is in place or removed
   TempFile temp(path);
   return temp.ok() && temp.WriteAll(data, size) && temp.Close() && temp.Commit(path);
+}
+
+void RemoveLeftTempFiles(const std::string& path) {
+  std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
+  std::size_t length = path.size() - folder.size() + sizeof kTempSuffix - 1 + 6;
+  WIN32_FIND_DATAA found;
+  // A ? at the end of a pattern also matches nothing, hence the length.
+  HANDLE search = FindFirstFileA((path + kTempSuffix + "??????").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do
+    if (std::strlen(found.cFileName) == length) DeleteFileA((folder + found.cFileName).c_str());
+  while (FindNextFileA(search, &found));
+  FindClose(search);
 }
 
 bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string* bytes,

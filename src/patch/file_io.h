@@ -56,6 +56,10 @@ bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string*
 /// Sets the last-write time of the file `path`; its other times stay.
 bool SetLastWriteTime(const std::string& path, const FileTime& time);
 
+/// The name of the new file that replaces a file: the file's own name, then
+/// this, then six characters.
+constexpr char kTempSuffix[] = ".revstamp-";
+
 /// Replaces the content of the existing file `path` with `size` bytes, all
 /// or nothing: they are written to a new file beside it, which is closed and
 /// then moved over it in one step (on Windows, tried again for up to
@@ -63,12 +67,19 @@ bool SetLastWriteTime(const std::string& path, const FileTime& time);
 /// permissions (and on POSIX its owner where allowed), its attributes on
 /// Windows. A symbolic link is replaced by the new file; the file it points
 /// to is never written. On failure the new file is removed and `path` keeps
-/// its old bytes.
+/// its old bytes. An interrupt (POSIX: SIGINT, SIGTERM, SIGHUP; Windows:
+/// Ctrl+C, Ctrl+Break, a closed console) is held off until then, and then
+/// ends the process as usual.
 ///
 /// There is no flush to disk before the move: it would cost a synchronous
 /// write of the whole file on every build, to protect against a power cut
 /// what the next run restores from Git anyway. (ext4, XFS and btrfs write a
 /// file that replaces another by rename before the rename itself.)
 bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size);
+
+/// Removes the new files that ReplaceFileContent(`path`, ...) left behind in
+/// a process killed outright (SIGKILL, TerminateProcess). Only for a caller
+/// that keeps every other process from replacing `path` meanwhile.
+void RemoveLeftTempFiles(const std::string& path);
 
 #endif  // REVSTAMP_PATCH_FILE_IO_H_
