@@ -322,6 +322,10 @@ if [ "$platform" = posix ]; then
     expect_eq "exit status" $? $((128 + $(kill -l "$signal")))
     rc_stamped && expect_eq "files" "$(ls -A "$proj")" "$listing"
   done
+
+  scenario="the tool linked into the project's folder from elsewhere"
+  new_project Widget && mkdir -p "$root/opt" && mv "$proj/$exe" "$root/opt/"
+  ln -s "$root/opt/$exe" "$proj/$exe" && run_tool && rc_stamped
 else
   scenario="manifest"
   grep -q 'level="asInvoker"' "$tool" || fail "no asInvoker manifest in $tool"

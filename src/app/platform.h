@@ -22,10 +22,14 @@ ModuleHandle CurrentModule();
 /// only the argument vector, so there it is the empty text.
 const char* RawCommandLine();
 
-/// Full path of the running executable, with '\' as separator. Returns false
-/// and leaves `path` empty when the path can't be obtained or doesn't fit in
-/// kTextLimit - 1 characters. On POSIX, a path with a backslash in one of its
-/// names is refused as well: in Windows form it would name another file.
+/// Full path of the running executable, with '\' as separator: the path it
+/// was started by (GetModuleFileNameA), links unresolved. On POSIX that is
+/// its argv[0] made absolute, when that names the running executable;
+/// otherwise (a tool found through PATH) the system's resolved path. Returns
+/// false and leaves `path` empty when the path can't be obtained or doesn't
+/// fit in kTextLimit - 1 characters. On POSIX, a path with a backslash in one
+/// of its names is refused as well: in Windows form it would name another
+/// file.
 bool GetExecutablePath(TextBuffer& path);
 
 /// Makes standard output write bytes unchanged (no LF to CR LF translation),
