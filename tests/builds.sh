@@ -6,15 +6,16 @@
 #   builds.sh <revstamp>    the tool built for this machine
 #
 # CMake with Ninja and with Unix Makefiles cross-builds Widget.exe with
-# mingw-w64 (windres compiles the resource script); Mono's xbuild and mcs
-# build the C# project.
+# mingw-w64 (windres compiles the resource script), with the README's recipe
+# and with the CMake package of tools/package's tarball; Mono's xbuild and
+# mcs build the C# project.
 set -u
 tool=$(realpath "$1") && top=$(cd "$(dirname "$0")/.." && pwd) && [ -f "$top/README.md" ] ||
   { echo "usage: $0 <revstamp>, from the source tree" >&2; exit 2; }
 root=$(mktemp -d "${TMPDIR:-/tmp}/revstamp-builds.XXXXXX")
 trap 'rm -rf "$root"' EXIT
 failures=0
-fail() { echo "FAIL [$scenario] $*" >&2; failures=$((failures + 1)); }
+fail() { echo "FAIL [$scenario] $*" >&2; failures=$((failures + 1)); return 1; }
 git_() { git -C "$repo" -c init.defaultBranch=main -c user.name=t -c user.email=t@e "$@"; }
 next_commit() { date +%N >>"$repo/history" && git_ add history && git_ commit -qm next; }
 # hash_is <what the build put in>: HEAD's hash, or a failure.
@@ -34,23 +35,30 @@ recipe() {
     on && /^```/ { if (inside) exit; inside = 1; next } inside' "$top/README.md"
 }
 
-for generator in Ninja "Unix Makefiles"; do
-  scenario="CMake, $generator"
-  new_repo CMakeLists.txt "cmake_minimum_required(VERSION 3.16)
+tools=$root/packages && "$top/tools/package" "$tools" >/dev/null
+prefix=$root/prefix && mkdir "$prefix" && tar -xzf "$tools"/revstamp-*-linux-x86_64.tar.gz -C "$prefix"
+for variant in recipe package; do
+  for generator in Ninja "Unix Makefiles"; do
+    scenario="CMake, $variant, $generator"
+    stamp=$(recipe cmake) && [ $variant = recipe ] ||
+      stamp=$'find_package(revstamp CONFIG REQUIRED)\nrevstamp_stamp(Widget)'
+    new_repo CMakeLists.txt "cmake_minimum_required(VERSION 3.16)
 project(Widget CXX RC)
 add_executable(Widget WIN32 Widget.cpp Widget.rc)
-$(recipe cmake)"
-  cmake -S "$repo/Widget" -B "$repo.build" -G "$generator" >/dev/null \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" || fail "configure"
-  for n in 1 2 3; do
-    next_commit && cmake --build "$repo.build" >/dev/null || fail "build $n"
-    hash_is "$(x86_64-w64-mingw32-windres -i "$repo.build/Widget.exe" -O rc | grep -a OriginalFilename)"
+$stamp"
+    [ $variant = recipe ] || rm "$repo/Widget/revstamp"  # the package brings its own
+    cmake -S "$repo/Widget" -B "$repo.build" -G "$generator" -DCMAKE_PREFIX_PATH="$prefix" \
+      -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" >/dev/null || fail "configure"
+    for n in 1 2 3; do
+      next_commit && cmake --build "$repo.build" >/dev/null || fail "build $n"
+      hash_is "$(x86_64-w64-mingw32-windres -i "$repo.build/Widget.exe" -O rc | grep -a OriginalFilename)"
+    done
+    touch "$root/before" && cmake --build "$repo.build" >/dev/null
+    rebuilt=$(find "$repo.build" -newer "$root/before" \( -name '*.obj' -o -name '*.res' -o -name '*.exe' \))
+    [ -z "$rebuilt" ] || fail "a build with no new commit rebuilt: $rebuilt"
+    cmake --build "$repo.build" --target clean >/dev/null
+    [ -z "$(git_ ls-files --deleted)" ] || fail "clean deleted sources: $(git_ ls-files --deleted)"
   done
-  touch "$root/before" && cmake --build "$repo.build" >/dev/null
-  rebuilt=$(find "$repo.build" -newer "$root/before" \( -name '*.obj' -o -name '*.res' -o -name '*.exe' \))
-  [ -z "$rebuilt" ] || fail "a build with no new commit rebuilt: $rebuilt"
-  cmake --build "$repo.build" --target clean >/dev/null
-  [ -z "$(git_ ls-files --deleted)" ] || fail "clean deleted sources: $(git_ ls-files --deleted)"
 done
 
 scenario="MSBuild (xbuild)"
