@@ -8,7 +8,8 @@
 # CMake with Ninja and with Unix Makefiles cross-builds Widget.exe with
 # mingw-w64 (windres compiles the resource script), with the README's recipe
 # and with the CMake package of tools/package's tarball; Mono's xbuild and
-# mcs build the C# project.
+# mcs build the C# project; the .NET SDK builds a solution that takes the
+# NuGet package of tools/package.
 set -u
 tool=$(realpath "$1") && top=$(cd "$(dirname "$0")/.." && pwd) && [ -f "$top/README.md" ] ||
   { echo "usage: $0 <revstamp>, from the source tree" >&2; exit 2; }
@@ -77,6 +78,43 @@ for n in 1 2; do
 done
 xbuild_
 grep -q 'Skipping target "CoreCompile"' "$root/log" || fail "a build with no new commit compiled"
+
+if command -v dotnet >/dev/null; then
+  scenario="a solution built in parallel by the .NET SDK, with the NuGet package"
+  # Projects side by side in one repository: one stamped by default, one
+  # built for two frameworks, one in mode 1, one turned off; the package comes
+  # from a folder, into packages of the test's own.
+  export DOTNET_NOLOGO=1 DOTNET_CLI_TELEMETRY_OPTOUT=1 NUGET_PACKAGES=$root/nuget
+  repo=$(mktemp -d "$root/repo.XXXXXX") && git_ init -q
+  printf '<configuration><packageSources><clear /><add key="local" value="%s" />
+  </packageSources></configuration>\n' "$tools" >"$repo/nuget.config"
+  version=$(sed -n 's/^project(revstamp VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
+  for row in App:TargetFramework=net10.0 "Multi:TargetFrameworks=net10.0;net10.0-browser" \
+      "Widget:TargetFramework=net10.0 RevstampMode=1" "Off:TargetFramework=net10.0 RevstampEnabled=false"; do
+    name=${row%%:*} && cp -R "$top/example/Widget" "$repo/$name"
+    for p in ${row#*:} GenerateAssemblyInfo=false; do echo "<${p%%=*}>${p#*=}</${p%%=*}>"; done |
+      printf '<Project Sdk="Microsoft.NET.Sdk"><PropertyGroup>%s</PropertyGroup><ItemGroup>
+  <PackageReference Include="revstamp" Version="%s" PrivateAssets="all" /></ItemGroup></Project>\n' \
+      "$(cat)" "$version" >"$repo/$name/$name.csproj"
+  done
+  (cd "$repo" && dotnet new sln -n All >/dev/null && dotnet sln add ./*/*.csproj >/dev/null)
+  printf 'revstamp\nbin/\nobj/\n' >"$repo/.gitignore" && git_ add -A && git_ commit -qm solution
+  dotnet_() { (cd "$repo" && dotnet build -m --disable-build-servers All.slnx) >"$root/log" 2>&1 ||
+    fail "dotnet build: $(grep -m3 -E 'error|rror:' "$root/log")"; }
+  for n in 1 2 3; do
+    next_commit && dotnet_ || continue
+    for dll in App/bin/Debug/net10.0/App.dll Multi/bin/Debug/net10.0{,-browser}/Multi.dll; do
+      hash_is "$(grep -ao "$(git_ rev-parse --short HEAD)" "$repo/$dll")"
+    done
+    hash_is "$(grep -a OriginalFilename "$repo/Widget/Widget.rc")"
+    git_ diff --quiet -- Off && [ ! -e "$repo/Off/revstamp" ] || fail "Off was stamped"
+  done
+  touch "$root/before" && dotnet_
+  rewritten=$(find "$repo" -newer "$root/before" -name '*.dll')
+  [ -z "$rewritten" ] || fail "a build with no new commit rewrote: $rewritten"
+else
+  echo "builds: no .NET SDK (dotnet), so the NuGet package's solution is not built"
+fi
 
 [ "$failures" -eq 0 ] || { echo "$failures build check(s) failed" >&2; exit 1; }
 echo "builds: all checks passed"
