@@ -90,7 +90,8 @@ if command -v dotnet >/dev/null; then
   </packageSources></configuration>\n' "$tools" >"$repo/nuget.config"
   version=$(sed -n 's/^project(revstamp VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
   for row in App:TargetFramework=net10.0 "Multi:TargetFrameworks=net10.0;net10.0-browser" \
-      "Widget:TargetFramework=net10.0 RevstampMode=1" "Off:TargetFramework=net10.0 RevstampEnabled=false"; do
+      "Widget:TargetFramework=net10.0 RevstampMode=1" \
+      "Off:TargetFramework=net10.0 RevstampEnabled=false"; do
     name=${row%%:*} && cp -R "$top/example/Widget" "$repo/$name"
     for p in ${row#*:} GenerateAssemblyInfo=false; do echo "<${p%%=*}>${p#*=}</${p%%=*}>"; done |
       printf '<Project Sdk="Microsoft.NET.Sdk"><PropertyGroup>%s</PropertyGroup><ItemGroup>

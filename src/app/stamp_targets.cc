@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "app/platform.h"
-#include "common/retry.h"
 #include "app/tool_location.h"
+#include "common/retry.h"
 #include "patch/file_io.h"
 #include "patch/file_patcher.h"
 #include "process/command_runner.h"
@@ -83,7 +83,9 @@ constexpr std::uint64_t kTimeKeptUpTo = 1 << 20;
 std::string LockedFolder(const std::string& toolDirectory) {
   std::string folder = toolDirectory;
   while (!PathExists(folder + ".git")) {
-    std::size_t up = folder.size() < 2 ? std::string::npos : folder.rfind('\\', folder.size() - 2);
+    // Up one folder: to the backslash before the one that ends `folder`.
+    std::size_t up = folder.size() < 2 ? std::string::npos
+                                       : folder.rfind('\\', folder.size() - 2);
     if (up == std::string::npos) return toolDirectory;
     folder.resize(up + 1);
   }

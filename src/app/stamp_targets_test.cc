@@ -29,6 +29,7 @@ TEST(StampTargetsTest, BuildsEveryTextOrNone) {
   StampTexts texts;  // the tool's folder unknown, or a drive's root
   EXPECT_FALSE(BuildStampTexts(1, "h", "", "", &texts));
   ASSERT_TRUE(BuildStampTexts(1, "h", "C:\\", "", &texts));
-  EXPECT_EQ(std::string(texts.targetPath) + texts.restoreCommand, "C:\\\\.rccmd /c git checkout -- .rc");
+  EXPECT_EQ(std::string(texts.targetPath) + texts.restoreCommand,
+            "C:\\\\.rccmd /c git checkout -- .rc");
   for (std::string hash : {"1a2b3c4\r", "a\"b", "a\\b"}) EXPECT_FALSE(IsStampableHash(hash)) << hash;
 }
