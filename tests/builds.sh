@@ -89,9 +89,9 @@ if command -v dotnet >/dev/null; then
   printf '<configuration><packageSources><clear /><add key="local" value="%s" />
   </packageSources></configuration>\n' "$tools" >"$repo/nuget.config"
   version=$(sed -n 's/^project(revstamp VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
-  for row in App:TargetFramework=net10.0 "Multi:TargetFrameworks=net10.0;net10.0-browser" \
-      "Widget:TargetFramework=net10.0 RevstampMode=1" \
-      "Off:TargetFramework=net10.0 RevstampEnabled=false"; do
+  net=net$(dotnet --version | cut -d. -f1).0  # the SDK's own, which needs no download
+  for row in "App:TargetFramework=$net" "Multi:TargetFrameworks=$net;$net-browser" \
+      "Widget:TargetFramework=$net RevstampMode=1" "Off:TargetFramework=$net RevstampEnabled=false"; do
     name=${row%%:*} && cp -R "$top/example/Widget" "$repo/$name"
     for p in ${row#*:} GenerateAssemblyInfo=false; do echo "<${p%%=*}>${p#*=}</${p%%=*}>"; done |
       printf '<Project Sdk="Microsoft.NET.Sdk"><PropertyGroup>%s</PropertyGroup><ItemGroup>
@@ -100,11 +100,11 @@ if command -v dotnet >/dev/null; then
   done
   (cd "$repo" && dotnet new sln -n All >/dev/null && dotnet sln add ./*/*.csproj >/dev/null)
   printf 'revstamp\nbin/\nobj/\n' >"$repo/.gitignore" && git_ add -A && git_ commit -qm solution
-  dotnet_() { (cd "$repo" && dotnet build -m --disable-build-servers All.slnx) >"$root/log" 2>&1 ||
-    fail "dotnet build: $(grep -m3 -E 'error|rror:' "$root/log")"; }
+  dotnet_() { (cd "$repo" && dotnet build -m --disable-build-servers All.sln*) >"$root/log" 2>&1 ||
+    fail "dotnet build: $(grep -m3 error "$root/log")"; }
   for n in 1 2 3; do
     next_commit && dotnet_ || continue
-    for dll in App/bin/Debug/net10.0/App.dll Multi/bin/Debug/net10.0{,-browser}/Multi.dll; do
+    for dll in App/bin/Debug/$net/App.dll Multi/bin/Debug/$net{,-browser}/Multi.dll; do
       hash_is "$(grep -ao "$(git_ rev-parse --short HEAD)" "$repo/$dll")"
     done
     hash_is "$(grep -a OriginalFilename "$repo/Widget/Widget.rc")"
