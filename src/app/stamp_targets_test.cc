@@ -8,7 +8,7 @@
 // Both modes, each character that makes a folder name quoted or refused,
 // and a hash that isn't one are tested end to end (tests/e2e.sh); here,
 // what no test's folder can be.
-TEST(StampTargetsTest, BuildsEveryTextOrNone) {
+TEST(StampTargetsTest, BuildsEveryTextWholeOrNone) {
   // The longest folder name and hashes whose texts take kTextLimit - 1.
   const std::size_t folder = kTextLimit - 1 - std::strlen("VALUE \"OriginalFilename\", \".exe\"");
   const std::size_t hash1 = kTextLimit - 1 - std::strlen("VALUE \"OriginalFilename\", \"\"");
@@ -23,13 +23,16 @@ TEST(StampTargetsTest, BuildsEveryTextOrNone) {
   for (const Case& c : cases) {
     StampTexts texts;
     std::string name(c.folder, 'n'), hash(c.hash, 'h');
-    EXPECT_EQ(BuildStampTexts(c.mode, hash, "\\", name.c_str(), &texts), c.built)
+    ASSERT_EQ(BuildStampTexts(c.mode, hash, "\\", name.c_str(), &texts), c.built)
         << c.mode << " " << c.folder << " " << c.hash;
+    if (!c.built) continue;
+    // A text at the limit is whole: a search text without its closing quote
+    // would still match, and the stamp would leave a stray quote behind.
+    const std::string rc = "VALUE \"OriginalFilename\", \"", cs = "[assembly: AssemblyCopyright(\"";
+    EXPECT_EQ(texts.searchText, c.mode == 1 ? rc + name + ".exe\"" : cs + "\")]");
+    EXPECT_EQ(texts.replacementText, c.mode == 1 ? rc + hash + "\"" : cs + hash + "\")]");
   }
-  StampTexts texts;  // the tool's folder unknown, or a drive's root
+  StampTexts texts;  // the tool's folder unknown
   EXPECT_FALSE(BuildStampTexts(1, "h", "", "", &texts));
-  ASSERT_TRUE(BuildStampTexts(1, "h", "C:\\", "", &texts));
-  EXPECT_EQ(std::string(texts.targetPath) + texts.restoreCommand,
-            "C:\\\\.rccmd /c git checkout -- .rc");
   for (std::string hash : {"1a2b3c4\r", "a\"b", "a\\b"}) EXPECT_FALSE(IsStampableHash(hash)) << hash;
 }
