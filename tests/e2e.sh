@@ -127,6 +127,10 @@ next_commit
 run_tool && run_tool 2
 rc_stamped && cs_stamped
 [ "$(mtime)" \> "$stamped_at" ] || fail "the bytes changed, the time stayed"
+# Over 1 MiB the time isn't kept: the file has the time of its rewrite.
+git_ checkout -q -- . && printf '//%1048576s\n' "" >>"$proj/Widget.rc" && git_ commit -qam big
+run_tool && stamped_at=$(mtime) && run_tool
+rc_stamped && { [ "$(mtime)" \> "$stamped_at" ] || fail "over 1 MiB, the time was kept"; }
 
 scenario="the mode rule"
 stamps() {  # <rc, cs or none> <arguments...>: what the arguments stamp
@@ -137,7 +141,7 @@ stamps() {  # <rc, cs or none> <arguments...>: what the arguments stamp
   [ "$1" != none ] || expect_eq "git calls of '$2'" "$calls" "$rev_parse"
 }
 for mode in 0 3 -1 abc 4294967297; do stamps none "$mode"; done
-stamps cs 2x && stamps cs " 2" && stamps rc 2 x
+stamps cs 2x && stamps cs " 2" && stamps cs +2 && stamps rc 2 x
 
 # Folder names: with what the interpreter would act on, each alone, quoted;
 # with what quotes can't protect, what Git reads as an option or a pattern,
@@ -279,9 +283,9 @@ done
 if [ "$platform" = posix ]; then
   scenario="PATH: an empty entry is no folder, a git that isn't a program is no git"
   new_project Widget
-  mkdir "$root/nonexec" && touch "$root/nonexec/git"
+  mkdir -p "$root/nonexec" "$root/folder/git" && touch "$root/nonexec/git"
   printf '#!/bin/sh\necho 0bad0\n' >"$proj/git" && chmod +x "$proj/git"
-  (cd "$proj" && PATH=":$root/nonexec:$root/bin:$PATH" "./$exe")
+  (cd "$proj" && PATH=":$root/nonexec:$root/folder:$root/bin:$PATH" "./$exe")
   rc_stamped
 
   scenario="a file-size limit below the stamped file's size"
