@@ -4,13 +4,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "app/entry.h"
 #include "app/tool_location.h"
-#include "patch/file_io.h"
 #include "process/command_runner.h"
 #include "test_support.h"
 
@@ -72,8 +72,9 @@ int PlayGit(int argc, char** argv) {
 int PlayRole(const std::string& role, char** args) {
   if (role == "hold") {  // holds args[0], a folder's lock or a file, for a second
     FolderLock lock;
-    ExclusiveFile file;
-    if (!(fs::is_directory(args[0]) ? lock.Acquire(args[0]) : file.Open(args[0]))) return 1;
+    std::optional<HeldFile> file;
+    if (fs::is_directory(args[0]) ? !lock.Acquire(args[0]) : !file.emplace(args[0]).held())
+      return 1;
     WriteBytes(args[1], "held");  // args[1] says when
     std::this_thread::sleep_for(std::chrono::seconds(1));
     WriteBytes(args[1], "released");
