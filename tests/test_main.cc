@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include "app/entry.h"
-#include "app/tool_location.h"
 #include "process/command_runner.h"
 #include "test_support.h"
 
@@ -85,8 +84,7 @@ int PlayRole(const std::string& role, char** args) {
     { Application gone; }
     const char* argv[] = {"revstamp", "2"};
     int status = RevstampMain(2, argv, InitFramework);
-    return std::printf("[%d %d %d]", status, ToolDirectory[0] != '\0',
-                       fs::exists(Env("REVSTAMP_TEST_LOG"))) < 0;
+    return std::printf("[%d %d]", status, fs::exists(Env("REVSTAMP_TEST_LOG"))) < 0;
   }
   if (role == "no-program") {
     UseBinaryStandardOutput();  // as the tool does first thing

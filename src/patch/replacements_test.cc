@@ -7,7 +7,7 @@
 
 // UTF-16LE scripts, with names in and outside ASCII, are tested end to end
 // (tests/e2e.sh); here, what no script holds.
-TEST(ReplacementsTest, ReplacesTheFirstOccurrenceOfEachPairInOrder) {
+TEST(ReplacementsTest, ReplacesTheFirstOccurrence) {
   using namespace std::string_literals;
   const std::string mark = "\xff\xfe";  // UTF-16LE's byte-order mark
   struct Case {
@@ -16,11 +16,8 @@ TEST(ReplacementsTest, ReplacesTheFirstOccurrenceOfEachPairInOrder) {
     std::string expected;
   } cases[] = {
       {"a X b X", {"X"}, {"YYYY"}, "a YYYY b X"},
-      {"x-x", {"x"}, {"xx"}, "xx-x"},                       // never searched again
-      {"ab", {"zz", "a", "Xb"}, {"Q", "X", "Y"}, "Y"},      // later pairs see earlier results
-      {"\0\0key\0"s, {"ke\0zz"s}, {"K\0ignored"s}, "\0\0Ky\0"s},  // texts end at their NUL
-      {"abc", {""}, {"Z"}, "Zabc"},
-      {mark + "a\0"s, {""}, {"Z"}, mark + "Z\0a\0"s},           // after the byte-order mark
+      {"x-x", {"x"}, {"xx"}, "xx-x"},                           // never searched again
+      {mark + "a\0b\0"s, {"ab"}, {"Z"}, mark + "Z\0"s},          // as UTF-16LE after its mark
       {mark + "<\0"s, {"<"}, {"\x81"}, mark + "<\0"s},          // no UTF-16 form: left alone
       {mark + "\0A\0B\0"s, {"AB"}, {"C"}, mark + "\0A\0B\0"s},  // whole code units only
       {"\xfe\xff\0A\0B"s, {"AB"}, {"C"}, "\xfe\xff\0A\0B"s},    // UTF-16BE: left alone
