@@ -109,9 +109,8 @@ void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
     FileTime written, ignored;
     bool noted = ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &before, &written);
     // Without an answer from Git no restore can succeed, so none is retried.
-    // Between tries the lock is let go: runs that wait on a Git lock that
-    // never goes away then all give up after about the bound, not one after
-    // another.
+    // Between tries the lock is let go, so that a run waiting on Git doesn't
+    // keep the other runs in the work tree from trying meanwhile.
     if (RunCommand(texts.restoreCommand).exitStatus != 0 && gitAnswered && !lastTry)
       return false;
     // A run killed outright may have left its new file behind. While this

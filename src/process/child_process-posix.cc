@@ -107,13 +107,6 @@ int OpenExitNotifier(pid_t pid) {
 #endif
 }
 
-// Adds what the child wrote on one stream to `result`: to its text, and
-// what came on the output stream to its standardOutput too.
-void Append(CommandResult* result, bool isOutput, const char* data, ssize_t size) {
-  result->text.append(data, static_cast<std::size_t>(size));
-  if (isOutput) result->standardOutput.append(data, static_cast<std::size_t>(size));
-}
-
 // Reads the bytes that are waiting in the pipe right now, and no more: a
 // process that outlived the child may keep writing.
 void ReadWaiting(int fd, bool isOutput, CommandResult* result) {
@@ -124,7 +117,7 @@ void ReadWaiting(int fd, bool isOutput, CommandResult* result) {
     ssize_t n = read(fd, buffer, std::min<std::size_t>(sizeof buffer, waiting));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return;
-    Append(result, isOutput, buffer, n);
+    AppendWritten(result, isOutput, buffer, static_cast<std::size_t>(n));
     waiting -= static_cast<int>(n);
   }
 }
@@ -149,7 +142,7 @@ void Collect(pid_t pid, const int ends[2], CommandResult* result) {
     for (int i = 0; i < 2; ++i) {
       if (!open[i]) continue;
       ssize_t n = read(ends[i], buffer, sizeof buffer);
-      if (n > 0) Append(result, i == 1, buffer, n);
+      if (n > 0) AppendWritten(result, i == 1, buffer, static_cast<std::size_t>(n));
       else if (n == 0 || (errno != EAGAIN && errno != EINTR)) open[i] = false;
     }
     // Once nobody can write any more, only the child's end is left to wait for.

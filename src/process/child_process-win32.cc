@@ -24,9 +24,8 @@ struct Pipe {
   }
 };
 
-// Takes what is waiting in `pipe`, without blocking, into the result's text,
-// and into its standardOutput too when the pipe carries the output stream.
-// Returns false when nothing was waiting (or the pipe failed).
+// Takes what is waiting in `pipe`, without blocking, into `result`
+// (AppendWritten). Returns false when nothing was waiting (or the pipe failed).
 bool ReadWaiting(HANDLE pipe, bool isOutput, CommandResult* result) {
   DWORD waiting = 0;
   if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr) || waiting == 0)
@@ -34,8 +33,7 @@ bool ReadWaiting(HANDLE pipe, bool isOutput, CommandResult* result) {
   std::vector<char> buffer(waiting);
   DWORD got = 0;
   if (!ReadFile(pipe, buffer.data(), waiting, &got, nullptr)) return false;
-  result->text.append(buffer.data(), got);
-  if (isOutput) result->standardOutput.append(buffer.data(), got);
+  AppendWritten(result, isOutput, buffer.data(), got);
   return got > 0;
 }
 

@@ -5,6 +5,7 @@
 #ifndef REVSTAMP_PROCESS_CHILD_PROCESS_H_
 #define REVSTAMP_PROCESS_CHILD_PROCESS_H_
 
+#include <cstddef>
 #include <string>
 
 #include "process/command_runner.h"
@@ -17,5 +18,13 @@ constexpr unsigned kPipeSize = 8912;
 /// system's error code when the program can't be started. A pipe that can't
 /// be made gives 0, no text and the status -1.
 int RunChild(const std::string& commandLine, CommandResult* result);
+
+/// Adds `size` bytes the child wrote to `result`: to its text, and to its
+/// standardOutput too when they came on the output stream.
+inline void AppendWritten(CommandResult* result, bool isOutput, const char* data,
+                          std::size_t size) {
+  result->text.append(data, size);
+  if (isOutput) result->standardOutput.append(data, size);
+}
 
 #endif  // REVSTAMP_PROCESS_CHILD_PROCESS_H_
