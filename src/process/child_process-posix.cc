@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -177,6 +178,13 @@ int RunChild(const std::string& commandLine, CommandResult* result) {
   std::vector<char*> argv;
   for (std::string& word : plan.words) argv.push_back(&word[0]);
   argv.push_back(nullptr);
+  // A parent that ignores SIGCHLD, as daemons and build drivers do to avoid
+  // zombies, passes that on through exec; the system then reaps children
+  // itself, and their exit status is lost. The default is back for this
+  // child, and so for its own children too.
+  struct sigaction reaped = {};
+  reaped.sa_handler = SIG_DFL;
+  sigaction(SIGCHLD, &reaped, nullptr);
   Fd errorRead, errorWrite, outRead, outWrite;
   if (!MakePipe(&errorRead, &errorWrite) || !MakePipe(&outRead, &outWrite)) return 0;
   pid_t pid = -1;
