@@ -8,21 +8,31 @@
 #include <chrono>
 #include <thread>
 
-/// Calls `attempt(lastTry)` until it returns true. Between tries it pauses,
-/// 10 ms at first and twice as long each time, up to half a second; the try
-/// made once `bound` has passed since the first is the last, and is told so.
-/// So it gives up after about `bound`, plus what the tries themselves take.
+/// The pause before the second try; each later one is twice the one before,
+/// up to kLongestPause (NextPause). Short at first, since most holders let go
+/// within milliseconds; never long, so that a release is noticed soon.
+constexpr std::chrono::milliseconds kFirstPause(10);
+constexpr std::chrono::milliseconds kLongestPause(500);
+
+inline std::chrono::milliseconds NextPause(std::chrono::milliseconds pause) {
+  return std::min(pause * 2, kLongestPause);
+}
+
+/// Calls `attempt(lastTry)` until it returns true, pausing between tries as
+/// NextPause says; the try made once `bound` has passed since the first is
+/// the last, and is told so. So it gives up after about `bound`, plus what
+/// the tries themselves take.
 template <typename Attempt>
 void RetryFor(std::chrono::milliseconds bound, Attempt attempt) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + bound;
-  std::chrono::milliseconds pause(10);
+  std::chrono::milliseconds pause = kFirstPause;
   for (;;) {
     Clock::time_point now = Clock::now();
     bool lastTry = now >= deadline;
     if (attempt(lastTry) || lastTry) return;
     std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
-    pause = std::min(pause * 2, std::chrono::milliseconds(500));
+    pause = NextPause(pause);
   }
 }
 
