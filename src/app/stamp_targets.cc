@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "app/platform.h"
 #include "app/tool_location.h"
@@ -68,13 +69,26 @@ namespace {
 
 // Git refuses to restore while another process holds the work tree's index
 // lock, as an IDE's Git integration, a terminal or another build does for a
-// moment. A restore that fails is tried again for this long.
+// moment. Such a restore is tried again for this long.
 constexpr std::chrono::seconds kRestoreBound(10);
+
+// How long a target that another process holds is waited for: virus
+// scanners, indexers and editors open a file that was just written, for a
+// moment.
+constexpr std::chrono::seconds kHeldFileBound(2);
 
 // A run that leaves the file's bytes as they were leaves its time too. The
 // check holds the file twice more, so it stops at 1 MiB, far more than any
 // target holds.
 constexpr std::uint64_t kTimeKeptUpTo = 1 << 20;
+
+// Whether a failed restore was Git refusing because another process holds
+// its index lock, which goes away by itself; nothing else that makes a
+// restore fail (no such file, a failing hook, a conflict) does. Git names the
+// lock file in its message, in every language.
+bool RefusedForGitLock(const CommandResult& restore) {
+  return restore.exitStatus != 0 && restore.text.find("index.lock") != std::string::npos;
+}
 
 // The folder whose lock keeps runs apart: the top of the work tree, which is
 // the first folder upwards from the tool's that holds a .git entry (a folder,
@@ -99,27 +113,42 @@ void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
   if (!BuildStampTexts(mode, CommitHash, ToolDirectory, ToolFolderName, &texts)) return;
   const std::string lockedFolder = LockedFolder(ToolDirectory);
   const bool stampable = IsStampableHash(CommitHash);
+  // The file as the run found it: its time goes back if its bytes end so.
+  bool firstTry = true, noted = false;
+  std::string before;
+  FileTime written;
+  std::optional<std::chrono::steady_clock::time_point> heldUntil;
   RetryFor(kRestoreBound, [&](bool lastTry) {
     // Every run in the work tree takes turns, from the restore until the
     // rewrite is done: Git's restore takes the work tree's index lock, and
     // writes the file in steps that another run must not read halfway.
+    // Whatever a run waits for between tries (Git's lock, a held target), it
+    // waits without the lock, so that the others go on meanwhile.
     FolderLock lock;
     if (!lock.Acquire(lockedFolder.c_str())) return true;  // not stamped
-    std::string before, after;
-    FileTime written, ignored;
-    bool noted = ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &before, &written);
+    if (firstTry) noted = ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &before, &written);
+    firstTry = false;
+    CommandResult restore = RunCommand(texts.restoreCommand);
     // Without an answer from Git no restore can succeed, so none is retried.
-    // Between tries the lock is let go, so that a run waiting on Git doesn't
-    // keep the other runs in the work tree from trying meanwhile.
-    if (RunCommand(texts.restoreCommand).exitStatus != 0 && gitAnswered && !lastTry)
-      return false;
+    if (gitAnswered && !lastTry && RefusedForGitLock(restore)) return false;
     // A run killed outright may have left its new file behind. While this
     // run holds the lock, no other is writing one.
     RemoveLeftTempFiles(texts.targetPath);
+    bool held = false;
     if (stampable)
-      PatchFile(texts.targetPath, TextList{texts.searchText}, TextList{texts.replacementText});
-    if (noted && ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &after, &ignored) &&
-        after == before)
+      PatchFile(texts.targetPath, TextList{texts.searchText}, TextList{texts.replacementText},
+                &held);
+    if (held) {
+      auto now = std::chrono::steady_clock::now();
+      if (!heldUntil) heldUntil = now + kHeldFileBound;
+      if (!lastTry && now < *heldUntil) return false;
+    }
+    // Only a time that changed is put back: setting it changes the file's
+    // status, and Git would then rewrite the file at the next restore.
+    std::string after;
+    FileTime current;
+    if (noted && ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &after, &current) &&
+        after == before && !(current == written))
       SetLastWriteTime(texts.targetPath, written);
     return true;
   });

@@ -13,8 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/retry.h"
-
 namespace {
 
 std::string NativePath(std::string path) {
@@ -99,6 +97,13 @@ class SignalsHeldOff {
   sigset_t savedMask_;
 };
 
+// Opens `path` without waiting for anything: a FIFO would otherwise keep
+// the open waiting for a writer. (On a regular file, O_NONBLOCK changes
+// nothing.)
+int OpenNow(const std::string& path, int flags) {
+  return open(NativePath(path).c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
 }  // namespace
 
 bool PathExists(const std::string& path) {
@@ -106,23 +111,23 @@ bool PathExists(const std::string& path) {
   return !path.empty() && stat(NativePath(path).c_str(), &info) == 0;
 }
 
-bool ExclusiveFile::Open(const std::string& path) {
+bool ExclusiveFile::Open(const std::string& path, bool* held) {
   Close();
-  int fd = open(NativePath(path).c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  *held = false;
+  int fd = OpenNow(path, O_RDWR);
   if (fd < 0) return false;
   handle_ = fd;
   struct stat info;
   // Windows refuses to open a read-only file for writing, whoever asks; root
   // here would get it, so the permission bits are asked too. An flock taken
   // elsewhere stands for a file open without sharing.
-  bool locked = false;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-      (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0)
-    RetryFor(kHeldFileBound, [&](bool) {
-      locked = flock(fd, LOCK_EX | LOCK_NB) == 0;
-      return locked || errno != EWOULDBLOCK;
-    });
-  if (!locked) Close();
+  bool writable = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                  (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+  bool locked = writable && flock(fd, LOCK_EX | LOCK_NB) == 0;
+  if (!locked) {
+    *held = writable && errno == EWOULDBLOCK;
+    Close();
+  }
   return locked;
 }
 
@@ -145,7 +150,9 @@ void ExclusiveFile::Close() {
   handle_ = -1;
 }
 
-bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size) {
+bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size,
+                        bool* held) {
+  *held = false;  // only Windows' move can be held up
   // A symbolic link is replaced like a file: what is stamped is the file in
   // the project's folder, never one a link points to, which other projects
   // may share. Its permissions are those of the file it pointed to.
@@ -153,7 +160,7 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
   struct stat info;
   if (stat(target.c_str(), &info) != 0) return false;
 
-  SignalsHeldOff held;  // until the new file is in place or removed
+  SignalsHeldOff signals;  // until the new file is in place or removed
   TempFile temp(target);
   if (temp.fd() < 0) return false;
   if (info.st_uid != geteuid() || info.st_gid != getegid()) {
@@ -182,7 +189,7 @@ void RemoveLeftTempFiles(const std::string& path) {
 
 bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string* bytes,
                       FileTime* time) {
-  int fd = open(NativePath(path).c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  int fd = OpenNow(path, O_RDONLY);
   if (fd < 0) return false;
   struct stat info = {};
   bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&

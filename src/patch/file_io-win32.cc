@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/retry.h"
-
 namespace {
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
@@ -69,10 +67,7 @@ class TempFile {
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         !SetFileAttributesA(path_.c_str(), attributes))
       return false;
-    RetryFor(kHeldFileBound, [&](bool) {
-      committed_ = MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-      return committed_ || !HeldElsewhere(GetLastError());
-    });
+    committed_ = MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
     return committed_;
   }
 
@@ -113,8 +108,9 @@ bool PathExists(const std::string& path) {
   return !path.empty() && PathFileExistsA(path.c_str());
 }
 
-bool ExclusiveFile::Open(const std::string& path) {
+bool ExclusiveFile::Open(const std::string& path, bool* held) {
   Close();
+  *held = false;
   // Windows itself refuses to open a read-only file for writing; Wine run
   // as root doesn't, so the attribute is asked too. It is asked first: Windows
   // refuses a read-only file with the same error as a file held elsewhere,
@@ -123,13 +119,12 @@ bool ExclusiveFile::Open(const std::string& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     return false;
-  HANDLE file = INVALID_HANDLE_VALUE;
-  RetryFor(kHeldFileBound, [&](bool) {
-    file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    return file != INVALID_HANDLE_VALUE || !HeldElsewhere(GetLastError());
-  });
-  if (file == INVALID_HANDLE_VALUE) return false;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *held = HeldElsewhere(GetLastError());
+    return false;
+  }
   handle_ = reinterpret_cast<std::intptr_t>(file);
   if (GetFileType(file) != FILE_TYPE_DISK) {
     Close();
@@ -157,10 +152,14 @@ void ExclusiveFile::Close() {
   handle_ = -1;
 }
 
-bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size) {
-  InterruptsHeldOff held;  // until the new file is in place or removed
+bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size,
+                        bool* held) {
+  InterruptsHeldOff interrupts;  // until the new file is in place or removed
   TempFile temp(path);
-  return temp.ok() && temp.WriteAll(data, size) && temp.Close() && temp.Commit(path);
+  bool written = temp.ok() && temp.WriteAll(data, size) && temp.Close();
+  if (written && temp.Commit(path)) return true;
+  *held = written && HeldElsewhere(GetLastError());
+  return false;
 }
 
 void RemoveLeftTempFiles(const std::string& path) {

@@ -3,15 +3,9 @@
 #ifndef REVSTAMP_PATCH_FILE_IO_H_
 #define REVSTAMP_PATCH_FILE_IO_H_
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-/// How long a file that another process holds is waited for: virus
-/// scanners, indexers and editors open a file that was just written, for a
-/// moment.
-constexpr std::chrono::seconds kHeldFileBound(2);
 
 /// Whether `path` names an existing file or directory. The empty path
 /// names nothing.
@@ -25,11 +19,12 @@ class ExclusiveFile {
   ExclusiveFile(const ExclusiveFile&) = delete;
   ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
-  /// Opens `path`, which must exist and be a regular file. Fails for a
-  /// directory, a read-only file (even for an administrator or root), and a
-  /// file that another process holds open without sharing (on POSIX: holds
-  /// an flock on) for longer than kHeldFileBound.
-  bool Open(const std::string& path);
+  /// Opens `path`, which must exist and be a regular file, in one try that
+  /// never blocks. Fails for anything else (a directory, a FIFO), a
+  /// read-only file (even for an administrator or root), and a file that
+  /// another process holds open without sharing (on POSIX: holds an flock
+  /// on); `*held` tells the last apart, since it may go away.
+  bool Open(const std::string& path, bool* held);
   /// The file's length in bytes.
   bool Length(std::uint64_t* length);
   /// Reads at most `count` bytes: the count read, 0 at the end of the file,
@@ -45,11 +40,15 @@ class ExclusiveFile {
 struct FileTime {
   std::int64_t seconds = 0;  // Windows: the whole FILETIME
   std::int64_t nanoseconds = 0;
+  bool operator==(const FileTime& other) const {
+    return seconds == other.seconds && nanoseconds == other.nanoseconds;
+  }
 };
 
 /// Reads the whole of the file `path`, sharing it with other readers and
-/// writers, and its last-write time. False when it can't be read, or holds
-/// more than `limit` bytes (and then reads nothing).
+/// writers, and its last-write time. False when it can't be read, is not a
+/// regular file (never waiting on a FIFO for a writer), or holds more than
+/// `limit` bytes (and then reads nothing).
 bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string* bytes,
                       FileTime* time);
 
@@ -62,8 +61,8 @@ constexpr char kTempSuffix[] = ".revstamp-";
 
 /// Replaces the content of the existing file `path` with `size` bytes, all
 /// or nothing: they are written to a new file beside it, which is closed and
-/// then moved over it in one step (on Windows, tried again for up to
-/// kHeldFileBound while another process holds the file). The file keeps its
+/// then moved over it in one step (on Windows a move that another process
+/// holds the file against fails and sets `*held`). The file keeps its
 /// permissions (and on POSIX its owner where allowed), its attributes on
 /// Windows. A symbolic link is replaced by the new file; the file it points
 /// to is never written. On failure the new file is removed and `path` keeps
@@ -75,7 +74,8 @@ constexpr char kTempSuffix[] = ".revstamp-";
 /// write of the whole file on every build, to protect against a power cut
 /// what the next run restores from Git anyway. (ext4, XFS and btrfs write a
 /// file that replaces another by rename before the rename itself.)
-bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size);
+bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size,
+                        bool* held);
 
 /// Removes the new files that ReplaceFileContent(`path`, ...) left behind in
 /// a process killed outright (SIGKILL, TerminateProcess). Only for a caller

@@ -23,10 +23,11 @@ bool ReadExactly(ExclusiveFile& file, char* buffer, std::uint64_t length) {
 // rather than read whole into memory.
 constexpr std::uint64_t kMaxLength = 0xffffffffu;
 
-bool ReadContent(const std::string& path, std::size_t headroom, ByteBuffer* content) {
+bool ReadContent(const std::string& path, std::size_t headroom, ByteBuffer* content,
+                 bool* held) {
   ExclusiveFile file;
   std::uint64_t length = 0;
-  if (!file.Open(path) || !file.Length(&length) || length > kMaxLength ||
+  if (!file.Open(path, held) || !file.Length(&length) || length > kMaxLength ||
       length > SIZE_MAX - headroom ||
       !content->Allocate(static_cast<std::size_t>(length) + headroom))
     return false;
@@ -38,12 +39,15 @@ bool ReadContent(const std::string& path, std::size_t headroom, ByteBuffer* cont
 }  // namespace
 
 int PatchFile(const std::string& path, const TextList& SearchTexts,
-              const TextList& ReplacementTexts) {
+              const TextList& ReplacementTexts, bool* held) {
+  bool heldHere = false;
+  if (!held) held = &heldHere;
+  *held = false;
   if (SearchTexts.size() != ReplacementTexts.size() || !PathExists(path)) return 0;
   ByteBuffer content;
-  if (!ReadContent(path, ReplacementHeadroom(ReplacementTexts), &content) ||
+  if (!ReadContent(path, ReplacementHeadroom(ReplacementTexts), &content, held) ||
       !ApplyReplacements(content, SearchTexts, ReplacementTexts) ||
-      !ReplaceFileContent(path, content.data(), content.size()))
+      !ReplaceFileContent(path, content.data(), content.size(), held))
     return 0;
   return 1;
 }

@@ -11,11 +11,14 @@
 /// list order (replacements.h), and writes the file back even when nothing
 /// matched. Returns 1 when the file was rewritten and 0 otherwise. Refused,
 /// with nothing touched: lists of different lengths, a path that names
-/// nothing (the empty path too), a directory, a read-only file, a file held
-/// open elsewhere (file_io.h), one of 4 GiB or more, memory that can't be
-/// had, and a read that doesn't deliver exactly the file's length. The
-/// rewrite is all or nothing: a failure leaves the old bytes. Prints nothing.
+/// nothing (the empty path too), anything but a regular file, a read-only
+/// file, a file held open elsewhere (file_io.h), one of 4 GiB or more, memory
+/// that can't be had, and a read that doesn't deliver exactly the file's
+/// length. The rewrite is all or nothing: a failure leaves the old bytes.
+/// Prints nothing, and never waits: when `held` is given, it tells whether
+/// the file was refused because another process holds it, which a later
+/// try may get past.
 int PatchFile(const std::string& path, const TextList& SearchTexts,
-              const TextList& ReplacementTexts);
+              const TextList& ReplacementTexts, bool* held = nullptr);
 
 #endif  // REVSTAMP_PATCH_FILE_PATCHER_H_

@@ -33,7 +33,9 @@ TEST(FilePatcherTest, RefusesWithoutTouchingAnything) {
       {"held open for longer than it is waited for", [&] {
          ASSERT_TRUE(holder.emplace(file).held());
          ExclusiveFile other;  // the open itself, not only the final move (Windows)
-         EXPECT_FALSE(other.Open(file.string())); }},
+         bool held = false;
+         EXPECT_FALSE(other.Open(file.string(), &held));
+         EXPECT_TRUE(held); }},
   };
   for (const Case& c : cases) {
     std::error_code ignored;  // each row from a fresh, writable file
