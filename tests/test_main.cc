@@ -4,8 +4,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -69,15 +70,23 @@ int PlayGit(int argc, char** argv) {
 }
 
 int PlayRole(const std::string& role, char** args) {
-  if (role == "hold") {  // holds args[0], a folder's lock or a file, for a second
-    FolderLock lock;
-    std::optional<HeldFile> file;
-    if (fs::is_directory(args[0]) ? !lock.Acquire(args[0]) : !file.emplace(args[0]).held())
-      return 1;
-    WriteBytes(args[1], "held");  // args[1] says when
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    WriteBytes(args[1], "released");
+  if (role == "hold") {  // <lock|file> <folder> <path>...: holds them until <folder>/release is
+    std::vector<std::unique_ptr<FileLock>> locks;
+    std::vector<std::unique_ptr<HeldFile>> files;
+    for (char** path = args + 2; *path; ++path) {
+      bool lock = std::strcmp(args[0], "lock") == 0;
+      if (lock ? !locks.emplace_back(new FileLock)->Acquire(*path, std::chrono::hours(1))
+               : !files.emplace_back(new HeldFile(*path))->held())
+        return 1;
+    }
+    const fs::path signs = args[1];
+    WriteBytes(signs / "held", "");
+    while (!fs::exists(signs / "release")) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return 0;
+  }
+  if (role == "lock") {  // <path> <ms>: whether the lock of <path> could be had within <ms>
+    FileLock lock;
+    return std::printf("%d", lock.Acquire(args[0], std::chrono::milliseconds(std::atoi(args[1])))) < 0;
   }
   if (role == "no-framework") {  // prints the tool's output, its status, whether it ran git
     fs::remove(Env("REVSTAMP_TEST_LOG"));

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 ModuleHandle CurrentModule() { return GetModuleHandleA(nullptr); }
 
@@ -24,24 +25,47 @@ bool GetExecutablePath(TextBuffer& path) {
 
 void UseBinaryStandardOutput() { _setmode(_fileno(stdout), _O_BINARY); }
 
-FolderLock::~FolderLock() {
+namespace {
+
+// Opens a file or folder for its identity and its path, touching nothing.
+HANDLE OpenEntry(const char* path) {
+  return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+}  // namespace
+
+bool ResolvePath(const std::string& path, std::string* resolved) {
+  HANDLE entry = OpenEntry(path.c_str());
+  if (entry == INVALID_HANDLE_VALUE) return false;
+  char final[MAX_PATH];
+  DWORD length = GetFinalPathNameByHandleA(entry, final, sizeof final, VOLUME_NAME_DOS);
+  CloseHandle(entry);
+  if (length == 0 || length >= sizeof final) return false;
+  // The system answers \\?\C:\... or \\?\UNC\server\share\...
+  std::string name(final, length);
+  if (name.compare(0, 8, "\\\\?\\UNC\\") == 0) name.replace(0, 8, "\\\\");
+  else if (name.compare(0, 4, "\\\\?\\") == 0) name.erase(0, 4);
+  *resolved = name;
+  return true;
+}
+
+FileLock::~FileLock() {
   if (handle_ == -1) return;
   HANDLE mutex = reinterpret_cast<HANDLE>(handle_);
   ReleaseMutex(mutex);
   CloseHandle(mutex);
 }
 
-bool FolderLock::Acquire(const char* folder) {
-  // The mutex is named after the folder's volume and file index, so that
+bool FileLock::Acquire(const char* path, std::chrono::milliseconds bound) {
+  // The mutex is named after the entry's volume and file index, so that
   // every spelling of its path (case, short names, mapped drives) meets the
   // same one.
-  HANDLE directory = CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                 FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (directory == INVALID_HANDLE_VALUE) return false;
+  HANDLE entry = OpenEntry(path);
+  if (entry == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
-  BOOL known = GetFileInformationByHandle(directory, &info);
-  CloseHandle(directory);
+  BOOL known = GetFileInformationByHandle(entry, &info);
+  CloseHandle(entry);
   if (!known) return false;
   char name[64];
   std::snprintf(name, sizeof name, "Local\\revstamp-%08lx-%08lx%08lx",
@@ -50,7 +74,7 @@ bool FolderLock::Acquire(const char* folder) {
   HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
   if (!mutex) return false;
   // An abandoned mutex (its holder died) is ours all the same.
-  DWORD wait = WaitForSingleObject(mutex, INFINITE);
+  DWORD wait = WaitForSingleObject(mutex, static_cast<DWORD>(bound.count()));
   if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
     CloseHandle(mutex);
     return false;

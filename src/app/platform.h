@@ -1,14 +1,16 @@
 // The few things the driver needs from the operating system: the
 // executable's own path, what the framework stand-in is handed at start-up,
-// a standard output that writes bytes as they are, and a lock that keeps
-// runs in one folder apart.
+// a standard output that writes bytes as they are, paths with their links
+// resolved, and a lock that keeps runs in one work tree apart.
 //
 // platform-win32.cc calls the Win32 API; platform-posix.cc provides the same
 // on Linux and macOS, converting paths to Windows form at this boundary.
 #ifndef REVSTAMP_APP_PLATFORM_H_
 #define REVSTAMP_APP_PLATFORM_H_
 
+#include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "common/text_format.h"
 
@@ -36,22 +38,28 @@ bool GetExecutablePath(TextBuffer& path);
 /// so that the tool's messages are exactly the bytes it prints.
 void UseBinaryStandardOutput();
 
-/// An exclusive lock on a folder, shared by every process that locks the
-/// same folder, whatever path it names it by. It is held until the object
-/// is destroyed; if the process dies first, the system releases it. Taking
-/// it creates no file anywhere. On Windows it is a named mutex keyed by the
-/// folder's file ID; on POSIX an flock on the folder itself.
-class FolderLock {
- public:
-  FolderLock() = default;
-  ~FolderLock();
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
+/// `path` (in Windows form) with every symbolic link in it resolved, and on
+/// Windows every junction, in Windows form. False when it can't be resolved,
+/// such as when it doesn't exist.
+bool ResolvePath(const std::string& path, std::string* resolved);
 
-  /// Waits, without a time limit, until no other process holds the lock of
-  /// `folder`, then takes it. False when the folder can't be locked (it
-  /// doesn't exist or can't be opened).
-  bool Acquire(const char* folder);
+/// An exclusive lock named after a file or folder, shared by every process
+/// that locks the same one, whatever path it names it by. It is held until
+/// the object is destroyed; if the process dies first, the system releases
+/// it. Taking it creates no file anywhere. On Windows it is a named mutex
+/// keyed by the entry's volume and file index; on POSIX an flock on the
+/// entry itself.
+class FileLock {
+ public:
+  FileLock() = default;
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  /// Waits until no other process holds the lock of `path`, for at most
+  /// `bound`, then takes it. False when the entry can't be opened, and when
+  /// the wait went past `bound` (a `bound` of 0: one try).
+  bool Acquire(const char* path, std::chrono::milliseconds bound);
 
  private:
   std::intptr_t handle_ = -1;  // a mutex HANDLE, or a descriptor

@@ -77,6 +77,11 @@ constexpr std::chrono::seconds kRestoreBound(10);
 // moment.
 constexpr std::chrono::seconds kHeldFileBound(2);
 
+// How long a run waits for the work tree's lock. Each holder lets it go
+// within seconds, so a wait this long means something is stuck: the run
+// then ends without stamping rather than never.
+constexpr std::chrono::minutes kLockBound(1);
+
 // A run that leaves the file's bytes as they were leaves its time too. The
 // check holds the file twice more, so it stops at 1 MiB, far more than any
 // target holds.
@@ -90,20 +95,27 @@ bool RefusedForGitLock(const CommandResult& restore) {
   return restore.exitStatus != 0 && restore.text.find("index.lock") != std::string::npos;
 }
 
-// The folder whose lock keeps runs apart: the top of the work tree, which is
-// the first folder upwards from the tool's that holds a .git entry (a folder,
-// or a file in linked work trees and submodules), as Git finds it; the tool's
-// own folder when there is none.
-std::string LockedFolder(const std::string& toolDirectory) {
-  std::string folder = toolDirectory;
-  while (!PathExists(folder + ".git")) {
+// The entry whose lock the runs in one work tree take turns on: its .git (a folder,
+// or a file in linked work trees and submodules), the first upwards from the
+// tool's folder with its links resolved, as Git finds it. It belongs to Git
+// alone, so a build that a script wraps in a lock on the work tree's folder
+// (flock <folder> <build>) doesn't wait for itself. Outside a work tree, the
+// tool's own executable.
+std::string LockedEntry(const std::string& toolDirectory) {
+  std::string folder;
+  if (!ResolvePath(toolDirectory, &folder)) folder = toolDirectory;
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  for (;;) {
+    if (PathExists(folder + ".git")) return folder + ".git";
     // Up one folder: to the backslash before the one that ends `folder`.
     std::size_t up = folder.size() < 2 ? std::string::npos
                                        : folder.rfind('\\', folder.size() - 2);
-    if (up == std::string::npos) return toolDirectory;
+    if (up == std::string::npos) break;
     folder.resize(up + 1);
   }
-  return folder;
+  TextBuffer executable = "";
+  GetExecutablePath(executable);
+  return executable;
 }
 
 }  // namespace
@@ -111,7 +123,7 @@ std::string LockedFolder(const std::string& toolDirectory) {
 void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
   StampTexts texts;
   if (!BuildStampTexts(mode, CommitHash, ToolDirectory, ToolFolderName, &texts)) return;
-  const std::string lockedFolder = LockedFolder(ToolDirectory);
+  const std::string lockedEntry = LockedEntry(ToolDirectory);
   const bool stampable = IsStampableHash(CommitHash);
   // The file as the run found it: its time goes back if its bytes end so.
   bool firstTry = true, noted = false;
@@ -124,8 +136,8 @@ void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
     // writes the file in steps that another run must not read halfway.
     // Whatever a run waits for between tries (Git's lock, a held target), it
     // waits without the lock, so that the others go on meanwhile.
-    FolderLock lock;
-    if (!lock.Acquire(lockedFolder.c_str())) return true;  // not stamped
+    FileLock lock;
+    if (!lock.Acquire(lockedEntry.c_str(), kLockBound)) return true;  // not stamped
     if (firstTry) noted = ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &before, &written);
     firstTry = false;
     CommandResult restore = RunCommand(texts.restoreCommand);

@@ -11,13 +11,13 @@
 /// Stamps CommitHash into the file that `mode` selects, under ToolDirectory
 /// (tool_location.h): restores it from Git, then replaces its line. Every run
 /// in one work tree takes turns for that, on the lock (platform.h) of the
-/// work tree's top folder, or of the tool's folder outside a work tree.
+/// work tree's .git entry, or of the tool's executable outside a work tree.
 /// A restore that Git refuses for its index lock is tried again for about
 /// 10 s, when `gitAnswered` (the hash command succeeded), and a target that
 /// another process holds for about 2 s, each without the lock meanwhile;
 /// then the line is replaced in whatever the file holds, or the run gives
-/// up. A mode does nothing at all when BuildStampTexts refuses, or the
-/// folder can't be locked; a hash that IsStampableHash refuses is not
+/// up. A mode does nothing at all when BuildStampTexts refuses, or the lock
+/// can't be had within a minute; a hash that IsStampableHash refuses is not
 /// stamped, though the file is restored. A run that leaves the file's bytes
 /// as they were leaves its time too.
 void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered);
