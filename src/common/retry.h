@@ -27,11 +27,15 @@ void RetryFor(std::chrono::milliseconds bound, Attempt attempt) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + bound;
   std::chrono::milliseconds pause = kFirstPause;
-  for (;;) {
-    Clock::time_point now = Clock::now();
-    bool lastTry = now >= deadline;
+  for (bool lastTry = false;;) {
     if (attempt(lastTry) || lastTry) return;
-    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+    // The pause that reaches the deadline makes the next try the last, even
+    // where sleeps end a little early (Windows counts whole milliseconds):
+    // asking the clock again would add tries with no pause between them.
+    Clock::duration left = deadline - Clock::now();
+    lastTry = left <= pause;
+    if (left > Clock::duration::zero())
+      std::this_thread::sleep_for(std::min<Clock::duration>(pause, left));
     pause = NextPause(pause);
   }
 }
