@@ -65,37 +65,9 @@ class TempFile {
   bool committed_ = false;
 };
 
-// While the new file is written and moved into place, no signal may end the
-// process halfway and leave that file behind:
-// - an interrupt (SIGINT, SIGTERM, SIGHUP: Ctrl+C, a build cancelled from
-//   the IDE, a closed terminal) is held off while this object lives, and
-//   acts as usual once the new file is in place or removed;
-// - under a file-size limit (ulimit -f), a write past it would end the
-//   process with SIGXFSZ; ignored, it makes the write fail with EFBIG
-//   instead, like one on a full disk.
-// Children started outside its lifetime keep the defaults.
-class SignalsHeldOff {
- public:
-  SignalsHeldOff() {
-    struct sigaction ignore = {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &savedAction_);
-    sigset_t interrupts;
-    sigemptyset(&interrupts);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
-    pthread_sigmask(SIG_BLOCK, &interrupts, &savedMask_);
-  }
-  ~SignalsHeldOff() {
-    sigaction(SIGXFSZ, &savedAction_, nullptr);
-    pthread_sigmask(SIG_SETMASK, &savedMask_, nullptr);
-  }
-  SignalsHeldOff(const SignalsHeldOff&) = delete;
-  SignalsHeldOff& operator=(const SignalsHeldOff&) = delete;
-
- private:
-  struct sigaction savedAction_ = {};
-  sigset_t savedMask_;
-};
+// What InterruptsHeldOff puts back.
+struct sigaction SavedAction = {};
+sigset_t SavedMask;
 
 // Opens `path` without waiting for anything: a FIFO would otherwise keep
 // the open waiting for a writer. (On a regular file, O_NONBLOCK changes
@@ -109,6 +81,24 @@ int OpenNow(const std::string& path, int flags) {
 bool PathExists(const std::string& path) {
   struct stat info;
   return !path.empty() && stat(NativePath(path).c_str(), &info) == 0;
+}
+
+// While the new file is written and moved into place, no signal may end the
+// process halfway and leave that file behind. Children started outside this
+// object's lifetime keep the defaults.
+InterruptsHeldOff::InterruptsHeldOff() {
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &SavedAction);
+  sigset_t interrupts;
+  sigemptyset(&interrupts);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
+  pthread_sigmask(SIG_BLOCK, &interrupts, &SavedMask);
+}
+
+InterruptsHeldOff::~InterruptsHeldOff() {
+  sigaction(SIGXFSZ, &SavedAction, nullptr);
+  pthread_sigmask(SIG_SETMASK, &SavedMask, nullptr);
 }
 
 bool ExclusiveFile::Open(const std::string& path, bool* held) {
@@ -160,7 +150,7 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
   struct stat info;
   if (stat(target.c_str(), &info) != 0) return false;
 
-  SignalsHeldOff signals;  // until the new file is in place or removed
+  InterruptsHeldOff interrupts;  // until the new file is in place or removed
   TempFile temp(target);
   if (temp.fd() < 0) return false;
   if (info.st_uid != geteuid() || info.st_gid != getegid()) {

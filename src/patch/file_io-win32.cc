@@ -78,31 +78,28 @@ class TempFile {
 };
 
 // Ctrl+C, Ctrl+Break and closing the console end the process from a thread
-// of their own. While a rewrite holds this lock, that thread waits for it,
-// so that the process ends once the new file is in place or removed.
+// of their own. While a rewrite holds this lock, that thread waits for it.
 SRWLOCK Rewriting = SRWLOCK_INIT;
 
-BOOL WINAPI WaitForRewrite(DWORD) {
-  AcquireSRWLockExclusive(&Rewriting);
-  ReleaseSRWLockExclusive(&Rewriting);
-  return FALSE;  // on to the default handler, which ends the process
-}
-
-class InterruptsHeldOff {
- public:
-  InterruptsHeldOff() {
-    AcquireSRWLockExclusive(&Rewriting);
-    SetConsoleCtrlHandler(WaitForRewrite, TRUE);
-  }
-  ~InterruptsHeldOff() {
-    SetConsoleCtrlHandler(WaitForRewrite, FALSE);
-    ReleaseSRWLockExclusive(&Rewriting);
-  }
-  InterruptsHeldOff(const InterruptsHeldOff&) = delete;
-  InterruptsHeldOff& operator=(const InterruptsHeldOff&) = delete;
-};
+BOOL WINAPI OnConsoleEvent(DWORD event) { return ConsoleInterrupt(event); }
 
 }  // namespace
+
+InterruptsHeldOff::InterruptsHeldOff() {
+  AcquireSRWLockExclusive(&Rewriting);
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+InterruptsHeldOff::~InterruptsHeldOff() {
+  SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+  ReleaseSRWLockExclusive(&Rewriting);
+}
+
+bool ConsoleInterrupt(unsigned long) {
+  AcquireSRWLockExclusive(&Rewriting);
+  ReleaseSRWLockExclusive(&Rewriting);
+  return false;  // on to the default handler, which ends the process
+}
 
 bool PathExists(const std::string& path) {
   return !path.empty() && PathFileExistsA(path.c_str());

@@ -77,6 +77,24 @@ constexpr char kTempSuffix[] = ".revstamp-";
 bool ReplaceFileContent(const std::string& path, const char* data, std::size_t size,
                         bool* held);
 
+/// While it lives, the interrupts that ReplaceFileContent holds off wait:
+/// on POSIX, SIGINT, SIGTERM and SIGHUP are blocked (and SIGXFSZ ignored, so
+/// that a write past a file-size limit fails as on a full disk); on Windows,
+/// Ctrl+C, Ctrl+Break and a closed console wait in ConsoleInterrupt. Then
+/// they act as usual. One at a time.
+class InterruptsHeldOff {
+ public:
+  InterruptsHeldOff();
+  ~InterruptsHeldOff();
+  InterruptsHeldOff(const InterruptsHeldOff&) = delete;
+  InterruptsHeldOff& operator=(const InterruptsHeldOff&) = delete;
+};
+
+/// Windows: the console's control handler, which the system calls on a
+/// thread of its own. It waits while interrupts are held off, then hands
+/// the event on (false) to the default handler, which ends the process.
+bool ConsoleInterrupt(unsigned long event);
+
 /// Removes the new files that ReplaceFileContent(`path`, ...) left behind in
 /// a process killed outright (SIGKILL, TerminateProcess). Only for a caller
 /// that keeps every other process from replacing `path` meanwhile.

@@ -1,7 +1,9 @@
 #include "patch/file_patcher.h"
 
 #include <functional>
+#include <future>
 #include <iterator>
+#include <memory>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -49,3 +51,16 @@ TEST(FilePatcherTest, RefusesWithoutTouchingAnything) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1) << c.what;
   }
 }
+
+#ifdef _WIN32
+// Ctrl+C while the new file is written: the console's handler, which Wine
+// can't call, waits for the rewrite on a thread of its own, as Windows calls
+// it, then hands the event on so that the process ends.
+TEST(FilePatcherTest, AnInterruptWaitsForTheRewriteThenEndsTheProcess) {
+  auto held = std::make_unique<InterruptsHeldOff>();
+  auto handled = std::async(std::launch::async, [] { return ConsoleInterrupt(CTRL_C_EVENT); });
+  EXPECT_EQ(handled.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+  held.reset();
+  EXPECT_FALSE(handled.get());
+}
+#endif
