@@ -21,7 +21,8 @@ trap 'rm -rf "$root"' EXIT
 export GIT_CEILING_DIRECTORIES=$root WINEDEBUG=-all
 log=$root/git.log
 mkdir "$root/bin"
-printf '#!/bin/sh\nprintf "[%%s]" "$@" >>"%s"; echo >>"%s"\nexec "%s" "$@"\n' \
+printf '#!/bin/sh\nprintf "[%%s]" "$@" >>"%s"; echo >>"%s"
+[ -n "$HASH" ] && [ "$1" = rev-parse ] && exec printf "%%s\\n" "$HASH"\nexec "%s" "$@"\n' \
   "$log" "$log" "$(command -v git)" >"$root/bin/git"
 chmod +x "$root/bin/git"
 # Git warns on its error stream at every command, and succeeds.
@@ -56,13 +57,14 @@ new_project() {
   git_ init -q && echo "$exe" >>"$repo/.git/info/exclude" && add_project "$1"
 }
 
-# launch [args...]: starts the tool ($exe) in $proj, with git on its path or,
-# with NO_GIT set, none. Under Wine, export_head tells git what HEAD holds.
+# launch [args...]: starts the tool ($exe, or as TOOL names it) in $proj,
+# with git on its path or, with NO_GIT set, none. Under Wine, export_head
+# tells git what HEAD holds.
 launch() {
   local path=$root/bin:$PATH winepath ; winepath=$(winpath "$bin")
   [ -z "${NO_GIT:-}" ] || path=/nonexistent winepath='C:\nonexistent'
   if [ "$platform" = posix ]; then  # WRAP: a command to run it under
-    (cd "$proj" && PATH=$path HOME=$root/home ${WRAP:-} "./$exe" "$@")
+    (cd "$proj" && PATH=$path HOME=$root/home ${WRAP:-} "${TOOL:-./$exe}" "$@")
   else
     (cd "$proj" && WINEPATH=$winepath REVSTAMP_TEST_LOG=$(winpath "$log") \
       REVSTAMP_TEST_STORE=$(winpath "$root/store/${proj#"$repo"/}") \
@@ -75,13 +77,37 @@ export_head() {
 }
 
 # run_tool [args...]: one run, which must end with 0 and print nothing. Sets
-# $calls: the git calls it made, one line each.
-run_tool() {
-  rm -f "$log" && export_head
-  launch "$@" >"$root/out" 2>&1
-  expect_eq "exit status and output of '$*'" "$? $(cat "$root/out")" "0 "
+# $calls: the git calls it made, one line each. start_tool and end_tool do
+# the same around whatever the test does meanwhile; $pid is the run's.
+start_tool() { rm -f "$log" && export_head && { launch "$@" >"$root/out" 2>&1 & pid=$!; }; }
+end_tool() {
+  wait "$pid"
+  expect_eq "exit status and output" "$? $(cat "$root/out")" "0 "
   calls=$(cat "$log" 2>/dev/null)
 }
+run_tool() { start_tool "$@" && end_tool; }
+# until_ <command...>: waits until the command succeeds (true) or the run
+# has ended without it doing so (false): a sign, not a time.
+until_() {
+  until "$@"; do kill -0 "$pid" 2>/dev/null || { "$@"; return; }; sleep 0.05; done
+}
+tries() { [ "$(cat "$log" 2>/dev/null | grep -c checkout)" -ge "$1" ]; }
+now() { date +%s%3N; }  # in milliseconds
+# hold <lock|file> <path>...: another process holds the work tree's lock of
+# each entry, or each file, until `release`; returns once it does.
+hold() {
+  rm -rf "$root/signs" && mkdir "$root/signs"
+  if [ "$platform" = posix ]; then  # flock(1) on the entry is the lock
+    local p nest=() && for p in "${@:2}"; do nest+=(flock "$p"); done
+    "${nest[@]}" sh -c 'touch "$0/held"; until [ -e "$0/release" ]; do sleep 0.05; done' \
+      "$root/signs" & holder=$!
+  else
+    local p wins=() && for p in "${@:2}"; do wins+=("$(winpath "$p")"); done
+    wine "$bin/git.exe" --child=hold "$1" "$(winpath "$root/signs")" "${wins[@]}" & holder=$!
+  fi
+  until [ -e "$root/signs/held" ]; do kill -0 $holder || { fail "no holder"; return; }; sleep 0.05; done
+}
+release() { touch "$root/signs/release" && wait $holder; }
 
 # expect_file <file> [<text> <replacement>]: the file in $proj holds its
 # committed bytes, with the first <text> replaced.
@@ -108,8 +134,10 @@ if [ "$platform" = posix ]; then chmod 0604 "$proj/Widget.rc"; else attributes +
 # Both change the file's ctime: without a refresh, Git's restore rewrites the
 # file whenever a second has passed since the commit.
 git_ update-index -q --refresh
-# A run killed outright left its new file behind: the next run removes it.
-listing=$(ls -A "$proj") && touch "$proj/Widget.rc.revstamp-x1Y2z3"
+# A run killed outright left its new file behind: the next run removes it, in
+# either mode, and none of the user's files that only look alike.
+touch "$proj/Widget.rc.revstamp-notes.txt" "$proj/Widget.rc.revstamX-x1Y2z3"
+listing=$(ls -A "$proj") && touch "$proj"/{Widget.rc,Properties/AssemblyInfo.cs}.revstamp-x1Y2z3
 run_tool
 rc_stamped && expect_file Properties/AssemblyInfo.cs && expect_eq files "$(ls -A "$proj")" "$listing"
 expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][Widget.rc]"
@@ -117,7 +145,7 @@ cmp -s "$root/link" "$example/Widget.rc" || fail "the file was written in place"
 if [ "$platform" = posix ]; then expect_eq mode "$(stat -c %a "$proj/Widget.rc")" 604
 else [[ $(attributes) == "A   H "* ]] || fail "the file is no longer hidden: $(attributes)"; fi
 run_tool 2
-cs_stamped && rc_stamped
+cs_stamped && rc_stamped && expect_eq files "$(ls -A "$proj/Properties")" AssemblyInfo.cs
 expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][Properties${sep}AssemblyInfo.cs]"
 mtime() { stat -c %y "$proj/Widget.rc" | cut -c1-27; }  # to 100 ns, as Windows keeps it
 stamped_at=$(mtime)
@@ -177,11 +205,9 @@ if [ "$platform" = wine ]; then expect_file Widget.rc  # cmd.exe's ends in CR LF
 else expect_file Widget.rc "$(rc_line Widget.exe)" "$(rc_line "'git' is not recognized as an \
 internal or external command, operable program or batch file.")"; fi
 
-if [ "$platform" = wine ]; then  # Git for Windows can't answer so; the double can
-  scenario="a hash that can't be stamped: the file is restored all the same"
-  new_project Widget && echo "uncommitted edit" >>"$proj/Widget.rc"
-  HASH='1a2b\3c4' run_tool && expect_file Widget.rc
-fi
+scenario="a hash that can't be stamped (from a wrapper): the file is restored all the same"
+new_project Widget && echo "uncommitted edit" >>"$proj/Widget.rc"
+HASH='1a2b\3c4' run_tool && expect_file Widget.rc
 
 # Resource scripts as Windows tools save them, and folder names outside
 # ASCII, in the tool's encoding (on Windows the ANSI code page: 936 under
@@ -257,37 +283,95 @@ for round in $(seq "$rounds"); do
   [ "$failures" = 0 ] || break
 done
 
-scenario="Git's index lock held elsewhere for half a second, then for good"
-new_project Widget && run_tool && next_commit
-touch "$repo/.git/index.lock" && { sleep 0.5; rm "$repo/.git/index.lock"; } &
-run_tool
-rc_stamped
-# A crashed Git leaves its lock behind: the runs give up after about 10 s,
-# all of them, not one after another, and every file keeps what it held.
-# (Under Wine each try starts two processes, and 6 runs take up to 15 s.)
-wait && for p in A B C D E; do add_project "$p" && run_tool; done && next_commit && export_head
-touch "$repo/.git/index.lock" && cp -R "$repo" "$root/before" && SECONDS=0
-for p in Widget A B C D E; do (proj=$repo/$p && launch >"$root/out.$p" 2>&1; echo "$?" >>"$root/out.$p") & done
-wait
-[ "$SECONDS" -lt 20 ] || fail "6 runs at once took $SECONDS s"
-expect_eq "exit statuses and output" "$(cat "$root"/out.*)" "$(printf '0\n%.0s' 1 2 3 4 5 6)"
-diff -r "$root/before" "$repo" >/dev/null || fail "files changed"
-rm -rf "$root/before"
+scenario="Git's index lock held elsewhere for a few seconds"
+# An IDE holds it as the run starts: the run tries again, without the work
+# tree's lock meanwhile, and stamps the new commit once Git lets go. On POSIX
+# the run starts with SIGCHLD ignored, as some build drivers start theirs:
+# each child's status still counts (Git's warnings stay out of the hash).
+new_project Widget && run_tool && next_commit && touch "$repo/.git/index.lock"
+WRAP='perl -e $SIG{CHLD}=IGNORE;exec@ARGV' start_tool
+until_ tries 2 || fail "the restore was not tried again"
+sleep 3 && rm "$repo/.git/index.lock"  # how long the IDE holds it, not a wait for a sign
+end_tool && rc_stamped
+
+scenario="Git's index lock left behind for good"
+# A crashed Git leaves its lock behind: each run gives up after about 10 s and
+# stamps whatever the file holds, so an earlier commit's stamp stays and a file
+# never stamped gets the new commit. The runs give up at once: together they
+# take at most twice as long as one such run alone, not one after another.
+paths=(Widget A B C D E) && [ "$platform" = posix ] || paths=(Widget A B)
+new_project Widget && for p in "${paths[@]:1}"; do add_project "$p" && run_tool; done
+next_commit && touch "$repo/.git/index.lock" && cp -R "$repo" "$root/before"
+t=$(now) && proj=$repo/A run_tool && one=$(($(now) - t)) && t=$(now) && pids=()
+for p in "${paths[@]}"; do
+  (proj=$repo/$p && launch >"$root/out.$p" 2>&1; echo "$?" >>"$root/out.$p") & pids+=($!)
+done
+wait "${pids[@]}" && all=$(($(now) - t))
+[ "$all" -lt $((2 * one)) ] || fail "${#paths[@]} runs at once took $all ms, one alone $one ms"
+expect_eq "exit statuses and output" "$(cat "$root"/out.*)" "$(printf '0\n%.0s' "${paths[@]}")"
+proj=$repo/Widget name=Widget rc_stamped
+diff -r -x Widget "$root/before" "$repo" >/dev/null || fail "files changed"
+rm -rf "$root/before" "$root"/out.*
+
+# A restore that fails for anything but Git's lock is not tried again: no
+# target, one Git doesn't track, a post-checkout hook that fails (after the
+# restore: the file is stamped).
+for case in missing untracked hook; do
+  scenario="mode 2, $case: one restore"
+  [ "$case" != hook ] || [ "$platform" = posix ] || continue  # the double runs no hooks
+  new_project Widget && cs=Widget/Properties/AssemblyInfo.cs && rm -f "$root/hook"
+  case $case in
+    missing) git_ rm -q "$cs" ;;
+    untracked) git_ rm -q --cached "$cs" ;;
+    hook) printf '#!/bin/sh\necho ran >>"%s/hook"\nexit 2\n' "$root" >"$repo/.git/hooks/post-checkout"
+          chmod +x "$repo/.git/hooks/post-checkout" && echo "uncommitted edit" >>"$repo/$cs" ;;
+  esac
+  git_ commit -qm "$case" --allow-empty && run_tool 2
+  expect_eq "restores" "$(grep -c checkout "$log")" 1
+  [ "$case" != hook ] || { cs_stamped && expect_eq "hook runs" "$(cat "$root/hook")" ran; }
+done
 
 # Another process holds the work tree's lock (a run in another project), or
-# the target without sharing (a virus scanner, an editor), for a second: a
-# run started meanwhile waits, then stamps.
-for held in repo target; do
-  scenario="a run waits while another process holds the $held"
-  new_project x/Widget && rm -f "$root/held"
-  target=$repo && [ $held = repo ] || target=$proj/Widget.rc
-  if [ "$platform" = posix ]; then "$bin/git" --child=hold "$target" "$root/held" &
-  else wine "$bin/git.exe" --child=hold "$(winpath "$target")" "$(winpath "$root/held")" & fi
-  for _ in $(seq 100); do [ -s "$root/held" ] && break; sleep 0.1; done
-  run_tool
-  rc_stamped && expect_eq "the holder" "$(cat "$root/held")" released
-  wait
+# the target (a virus scanner, an editor): a run started meanwhile waits,
+# and stamps once it is let go. The holder lets go only once the run is seen
+# waiting: for the lock, on POSIX the kernel lists it waiting (under Wine it
+# has only started, and must not restore meanwhile); for the target, it
+# tries again. The lock is the same whichever path the project is reached
+# by: through a link to its folder, and in a linked work tree (.git a file).
+blocked_on() { grep -q -- "-> FLOCK .*:$(stat -c %i "$1") " /proc/locks; }
+rows=("lock direct" "file direct")
+[ "$platform" = wine ] || rows+=("lock linked" "lock worktree")
+for row in "${rows[@]}"; do
+  read -r kind via <<<"$row"
+  scenario="another process holds the $kind, $via"
+  new_project x/Widget && entry=$repo/.git TOOL=
+  link=$root/linked.$RANDOM wt=$root/wt.$RANDOM  # the link named as the folder it stands for
+  [ "$via" != linked ] || { mkdir "$link" && ln -s "$proj" "$link/" && TOOL=$link/Widget/$exe; }
+  if [ "$via" = worktree ]; then
+    git_ worktree add -q "$wt" && repo=$wt proj=$wt/x/Widget entry=$wt/.git
+    cp "$tool" "$proj/$exe"
+  fi
+  [ "$kind" = lock ] || entry=$proj/Widget.rc
+  hold "$kind" "$entry" && start_tool
+  if [ "$kind" = file ]; then until_ tries 2
+  elif [ "$platform" = posix ]; then until_ blocked_on "$entry"
+  else until_ grep -qs rev-parse "$log"; fi || fail "the run didn't wait"
+  [ "$kind" = file ] || ! grep -q checkout "$log" || fail "restored while the lock was held"
+  release && end_tool && rc_stamped
 done
+
+scenario="targets held for good, in several projects at once"
+# Each run waits 2 s for its own target, then gives up, and the file keeps
+# its bytes; the runs wait at once: together they take at most twice as long
+# as one such run alone, not one wait after another.
+n=4 && [ "$platform" = posix ] || n=3
+new_project P1 && for i in $(seq 2 $n); do add_project "P$i"; done
+hold file "$repo"/P*/P*.rc
+t=$(now) && proj=$repo/P1 run_tool && one=$(($(now) - t)) && t=$(now) && pids=()
+for i in $(seq $n); do (proj=$repo/P$i && launch >/dev/null 2>&1) & pids+=($!); done
+wait "${pids[@]}" && all=$(($(now) - t)) && release
+[ "$all" -lt $((2 * one)) ] || fail "$n runs at once took $all ms, one alone $one ms"
+for i in $(seq $n); do proj=$repo/P$i name=P$i expect_file "P$i.rc"; done
 
 if [ "$platform" = posix ]; then
   scenario="PATH: an empty entry is no folder, a git that isn't a program is no git"
@@ -316,30 +400,60 @@ if [ "$platform" = posix ]; then
   done
 
   scenario="a target committed as a link to a file other projects share"
+  # Replaced by a file with the permissions of the one it pointed to.
   new_project Widget && mv "$proj/Widget.rc" "$repo/shared.rc"
   ln -s ../shared.rc "$proj/Widget.rc" && git_ add -A && git_ commit -qm link
+  chmod 640 "$repo/shared.rc"
   for round in 1 2; do
     next_commit && run_tool && git_ show HEAD:shared.rc >"$root/expected"
     replace_first "$root/expected" "$(rc_line Widget.exe)" "$(rc_line "$(head_hash)")"
     cmp -s "$root/expected" "$proj/Widget.rc" || fail "round $round: not stamped"
   done
+  expect_eq mode "$(stat -c %a "$proj/Widget.rc")" 640
   git_ diff --quiet -- shared.rc || fail "the shared file was written"
 
-  # An interrupt (a build cancelled from the IDE) while the new file is
-  # written, delivered when its permissions are set: held off until the file
-  # is in place, then it ends the run.
-  for signal in INT TERM; do
-    scenario="SIG$signal while the new file is written"
+  scenario="a FIFO in the target's place"
+  # No run waits on it for a writer, which would keep the work tree's lock
+  # from the other runs for good.
+  new_project Widget && add_project Other && rm "$repo/Widget/Widget.rc"
+  mkfifo "$repo/Widget/Widget.rc"
+  (proj=$repo/Widget WRAP="timeout 30" launch >"$root/out.fifo" 2>&1; echo "$?" >>"$root/out.fifo") &
+  fifo=$! && run_tool && rc_stamped && wait $fifo
+  expect_eq "the FIFO's run" "$(cat "$root/out.fifo")" 0
+
+  scenario="a build wrapped in a lock on the work tree's folder"
+  # CI scripts serialise builds so (flock <folder> <build>); the run's own
+  # lock is elsewhere, so it doesn't wait for itself.
+  new_project Widget && WRAP="timeout 120 flock $repo" run_tool && rc_stamped
+
+  # An interrupt (a build cancelled from the IDE, a closed terminal) as the
+  # new file is created: held off until the file is in place, then it ends the
+  # run. strace delivers it on entering that openat, the n-th, as a run before
+  # shows.
+  new_project Widget && rm -f "$log" && export_head
+  WRAP="strace -o $root/trace -e trace=openat" launch >/dev/null 2>&1
+  n=$(grep ^openat "$root/trace" | grep -n -m1 'rc\.revstamp-' | cut -d: -f1)
+  [ -n "$n" ] || fail "no new file in the trace"
+  for signal in INT TERM HUP; do
+    scenario="SIG$signal as the new file is created"
     new_project Widget && listing=$(ls -A "$proj") && rm -f "$log" && export_head
-    { WRAP="env --default-signal=$signal strace -o /dev/null -e trace=fchmod
-      -e inject=fchmod:signal=SIG$signal" launch; } 2>/dev/null  # bash: "Terminated"
+    { WRAP="env --default-signal=$signal strace -o /dev/null -e trace=openat
+      -e inject=openat:signal=SIG$signal:when=$n" launch; } 2>/dev/null  # bash: "Terminated"
     expect_eq "exit status" $? $((128 + $(kill -l "$signal")))
     rc_stamped && expect_eq "files" "$(ls -A "$proj")" "$listing"
   done
 
-  scenario="the tool linked into the project's folder from elsewhere"
-  new_project Widget && mkdir -p "$root/opt" && mv "$proj/$exe" "$root/opt/"
-  ln -s "$root/opt/$exe" "$proj/$exe" && run_tool && rc_stamped
+  scenario="the tool's own path, as it was started"
+  # Its argv[0] made absolute without resolving links, when that names the
+  # running program: linked in from elsewhere, through "..", one name up,
+  # and through "//". An argv[0] that names another file is not taken.
+  new_project Widget && add_project Other && proj=$repo/Widget name=Widget
+  WRAP='perl -e exec{shift}@ARGV' run_tool "$repo/Other/$exe"
+  rc_stamped && proj=$repo/Other name=Other expect_file Other.rc
+  mkdir -p "$root/opt" && mv "$proj/$exe" "$root/opt/" && ln -s "$root/opt/$exe" "$proj/"
+  for started in "./Properties/../$exe" ".//$exe"; do
+    next_commit && TOOL=$started run_tool && rc_stamped
+  done
 else
   scenario="manifest"
   grep -q 'level="asInvoker"' "$tool" || fail "no asInvoker manifest in $tool"
