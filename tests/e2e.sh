@@ -3,8 +3,9 @@
 # that hold the example project, and run from there as a pre-build step runs
 # it.
 #
-#   e2e.sh <revstamp> <bin>        with real Git
-#   e2e.sh <revstamp.exe> <bin>    under Wine, with <bin>/git.exe
+#   e2e.sh <revstamp> <bin> [<runner>...]   with real Git; the runner, if
+#                                           any, starts each run (qemu)
+#   e2e.sh <revstamp.exe> <bin>             under Wine, with <bin>/git.exe
 #
 # Windows programs under Wine can't run Linux git, so there the test binary,
 # copied to <bin>/git.exe, plays git: it prints the hash of HEAD and restores
@@ -15,6 +16,7 @@ tool=$(realpath "$1") && bin=$(realpath "$2") &&
   example=$(cd "$(dirname "$0")/../example/Widget" && pwd) && [ -n "$example" ] ||
   { echo "usage: $0 <tool> <git folder>, from the source tree" >&2; exit 2; }
 platform=posix exe=revstamp sep=/  # the interpreter stand-in hands git '/' for '\'
+runner=("${@:3}")
 [[ $tool == *.exe ]] && platform=wine exe=revstamp.exe sep=\\
 root=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/revstamp-e2e.XXXXXX")")
 trap 'rm -rf "$root"' EXIT
@@ -64,7 +66,7 @@ launch() {
   local path=$root/bin:$PATH winepath ; winepath=$(winpath "$bin")
   [ -z "${NO_GIT:-}" ] || path=/nonexistent winepath='C:\nonexistent'
   if [ "$platform" = posix ]; then  # WRAP: a command to run it under
-    (cd "$proj" && PATH=$path HOME=$root/home ${WRAP:-} "${TOOL:-./$exe}" "$@")
+    (cd "$proj" && PATH=$path HOME=$root/home ${WRAP:-} "${runner[@]}" "${TOOL:-./$exe}" "$@")
   else
     (cd "$proj" && WINEPATH=$winepath REVSTAMP_TEST_LOG=$(winpath "$log") \
       REVSTAMP_TEST_STORE=$(winpath "$root/store/${proj#"$repo"/}") \
@@ -378,7 +380,7 @@ if [ "$platform" = posix ]; then
   new_project Widget
   mkdir -p "$root/nonexec" "$root/folder/git" && touch "$root/nonexec/git"
   printf '#!/bin/sh\necho 0bad0\n' >"$proj/git" && chmod +x "$proj/git"
-  (cd "$proj" && PATH=":$root/nonexec:$root/folder:$root/bin:$PATH" "./$exe")
+  (cd "$proj" && PATH=":$root/nonexec:$root/folder:$root/bin:$PATH" "${runner[@]}" "./$exe")
   rc_stamped
 
   scenario="a file-size limit below the stamped file's size"
@@ -448,8 +450,10 @@ if [ "$platform" = posix ]; then
   # running program: linked in from elsewhere, through "..", one name up,
   # and through "//". An argv[0] that names another file is not taken.
   new_project Widget && add_project Other && proj=$repo/Widget name=Widget
-  WRAP='perl -e exec{shift}@ARGV' run_tool "$repo/Other/$exe"
-  rc_stamped && proj=$repo/Other name=Other expect_file Other.rc
+  if [ ${#runner[@]} = 0 ]; then  # an emulator takes the argv[0] given for its own
+    WRAP='perl -e exec{shift}@ARGV' run_tool "$repo/Other/$exe"
+    rc_stamped && proj=$repo/Other name=Other expect_file Other.rc
+  fi
   mkdir -p "$root/opt" && mv "$proj/$exe" "$root/opt/" && ln -s "$root/opt/$exe" "$proj/"
   for started in "./Properties/../$exe" ".//$exe"; do
     next_commit && TOOL=$started run_tool && rc_stamped

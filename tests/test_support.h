@@ -3,6 +3,7 @@
 #ifndef REVSTAMP_TESTS_TEST_SUPPORT_H_
 #define REVSTAMP_TESTS_TEST_SUPPORT_H_
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -64,11 +65,14 @@ struct HeldFile {
 #endif
 };
 
-/// A command line that re-runs the test binary as the child `role`.
+/// A command line that re-runs the test binary as the child `role`, under
+/// the emulator that runs the tests, if any (REVSTAMP_TEST_EMULATOR).
 inline std::string ChildCommand(const std::string& role) {
   TextBuffer binary = "";
   GetExecutablePath(binary);
-  return "\"" + std::string(binary) + "\" --child=" + role;
+  const char* emulator = std::getenv("REVSTAMP_TEST_EMULATOR");
+  std::string prefix = emulator && *emulator ? std::string(emulator) + " " : "";
+  return prefix + "\"" + std::string(binary) + "\" --child=" + role;
 }
 
 #endif  // REVSTAMP_TESTS_TEST_SUPPORT_H_
