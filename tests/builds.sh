@@ -41,7 +41,7 @@ scenario="what tools/package writes"
 # builds it (so commit first: the work tree is packed, the clone has HEAD);
 # the tarball for arm64 holds a static aarch64 tool that stamps HEAD's hash,
 # under emulation.
-export SOURCE_DATE_EPOCH && SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct)
+unset SOURCE_DATE_EPOCH  # tools/package takes the commit's own
 tools=$root/packages && "$top/tools/package" "$tools" >/dev/null
 git clone -q "$top" "$root/clone" && "$root/clone/tools/package" "$root/again" >/dev/null
 for f in "$tools"/*; do cmp -s "$f" "$root/again/${f##*/}" || fail "${f##*/} differs in a clone"; done
@@ -52,6 +52,11 @@ arm64=$root/arm64 && mkdir "$arm64" && tar -xzf "$tools"/revstamp-*-linux-aarch6
 new_repo Widget.txt "" && cp "$arm64/bin/revstamp" "$repo/Widget/"
 (cd "$repo/Widget" && qemu-aarch64-static ./revstamp) && hash_is "$(grep OriginalFilename "$repo/Widget/Widget.rc")"
 
+# configure <build folder> <options...>: Widget's CMake project, cross-built.
+configure() {
+  cmake -S "$repo/Widget" -B "$1" -DCMAKE_PREFIX_PATH="$prefix" "${@:2}" \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake"
+}
 # The package's stamps: two targets in one folder (one copy of the tool for
 # both, made before either runs, even when the copy is new), the tool built
 # for the machine that builds; Visual Studio and Xcode see the targets'
@@ -67,9 +72,7 @@ project(Widget CXX RC)
 add_executable(Widget WIN32 Widget.cpp Widget.rc)
 $stamp"
     mkdir "$repo.build" && echo 'set(GRAPHVIZ_CUSTOM_TARGETS TRUE)' >"$repo.build/CMakeGraphVizOptions.cmake"
-    cmake -S "$repo/Widget" -B "$repo.build" -G "$generator" -DCMAKE_PREFIX_PATH="$prefix" \
-      -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" --graphviz="$repo.build/targets.dot" \
-      >/dev/null || fail "configure"
+    configure "$repo.build" -G "$generator" --graphviz="$repo.build/targets.dot" >/dev/null || fail "configure"
     for n in $(seq $builds); do
       [ $variant = recipe ] || rm "$repo/Widget/revstamp"  # the package brings its own
       next_commit && cmake --build "$repo.build" -j 4 --verbose >"$root/log" || fail "build $n"
@@ -88,8 +91,7 @@ $stamp"
 done
 scenario="CMake package, a mode that doesn't exist"
 sed -i 's/(Info MODE 2)/(Info MODE 3)/' "$repo/Widget/CMakeLists.txt"
-[[ $(cmake -S "$repo/Widget" -B "$repo.mode3" -DCMAKE_PREFIX_PATH="$prefix" 2>&1 \
-  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake") == *"MODE is 1 or 2, not 3"* ]] || fail "configured"
+[[ $(configure "$repo.mode3" 2>&1) == *"MODE is 1 or 2, not 3"* ]] || fail "configured"
 
 scenario="MSBuild (xbuild)"
 # With Debian's Mono the compiler must reference its standard library. The
@@ -105,10 +107,7 @@ new_repo Widget.csproj "<Project ToolsVersion=\"4.0\" xmlns=\"http://schemas.mic
 $(recipe msbuild)
 </Project>"
 xbuild_() { (cd "$repo/Widget" && xbuild /v:normal) >"$root/log" 2>&1 || fail "xbuild: $(grep -m3 error "$root/log")"; }
-for n in 1 2; do
-  next_commit && xbuild_
-  hash_is "$(mono "$repo/Widget/bin/Debug/Widget.exe")"
-done
+for n in 1 2; do next_commit && xbuild_ && hash_is "$(mono "$repo/Widget/bin/Debug/Widget.exe")"; done
 xbuild_
 grep -q 'Skipping target "CoreCompile"' "$root/log" || fail "a build with no new commit compiled"
 grep -q "revstamp can't tell what machine" "$root/log" || fail "the package's targets didn't warn"
@@ -140,13 +139,12 @@ if command -v dotnet >/dev/null; then
   printf 'revstamp\nbin/\nobj/\n' >"$repo/.gitignore" && git_ add -A && git_ commit -qm solution
   dotnet_() { (cd "$repo" && dotnet "${@:-build}" -m -v:n --disable-build-servers \
     "-flp:logfile=$root/warnings;warningsonly") >"$root/log" 2>&1 || fail "dotnet ${*:-build}: $(grep -m3 error "$root/log")"; }
-  cs() { grep Copyright "$repo/$1/Properties/AssemblyInfo.cs"; }
+  cs=Properties/AssemblyInfo.cs && copyright() { grep Copyright "$repo/$1/$cs"; }
+  dll() { grep -ao "$(git_ rev-parse --short HEAD)" "$repo/$1.dll"; }
   for n in 1 2 3; do
     next_commit && dotnet_ || continue
-    for dll in App/bin/Debug/$net/App.dll Multi/bin/Debug/$net{,-browser}/Multi.dll; do
-      hash_is "$(grep -ao "$(git_ rev-parse --short HEAD)" "$repo/$dll")"
-    done
-    hash_is "$(grep -a OriginalFilename "$repo/Widget/Widget.rc")" && hash_is "$(cs "$odd")"
+    for dll in App/bin/Debug/$net/App Multi/bin/Debug/$net{,-browser}/Multi; do hash_is "$(dll "$dll")"; done
+    hash_is "$(grep -a OriginalFilename "$repo/Widget/Widget.rc")" && hash_is "$(copyright "$odd")"
     git_ diff --quiet -- Off && [ ! -e "$repo/Off/revstamp" ] || fail "Off was stamped"
     [ "$(grep -c "warning : revstamp: this project has no Properties.AssemblyInfo.cs" "$root/warnings")" = 1 ] &&
       [ ! -e "$repo/None/revstamp" ] || fail "None: not one warning, or a copy"
@@ -161,19 +159,17 @@ if command -v dotnet >/dev/null; then
   # test project; the test host it lacks fails after), stamp too, all
   # without copying the tool again.
   copied=$(stat -c %Z "$repo/App/revstamp")
-  next_commit && dotnet_ build Multi -f "$net" &&
-    hash_is "$(grep -ao "$(git_ rev-parse --short HEAD)" "$repo/Multi/bin/Debug/$net/Multi.dll")"
-  for verb in pack publish; do next_commit && dotnet_ "$verb" App && hash_is "$(cs App)"; done
-  next_commit && (cd "$repo" && dotnet test App -p:IsTestProject=true) >/dev/null 2>&1; hash_is "$(cs App)"
+  next_commit && dotnet_ build Multi -f "$net" && hash_is "$(dll "Multi/bin/Debug/$net/Multi")"
+  for verb in pack publish; do next_commit && dotnet_ "$verb" App && hash_is "$(copyright App)"; done
+  next_commit && (cd "$repo" && dotnet test App -p:IsTestProject=true) >/dev/null 2>&1; hash_is "$(copyright App)"
   [ "$(stat -c %Z "$repo/App/revstamp")" = "$copied" ] || fail "the tool was copied again"
   # Design-time builds (the IDE's, while the user types): no copy, no
   # restore of the file being edited, no stamp.
   for build in -p:DesignTimeBuild=true -p:SkipCompilerExecution=true; do
-    next_commit && rm -f "$repo/App/revstamp" && echo "// edit" >>"$repo/App/Properties/AssemblyInfo.cs"
+    next_commit && rm -f "$repo/App/revstamp" && echo "// edit" >>"$repo/App/$cs"
     (cd "$repo" && dotnet msbuild App/App.csproj -t:Compile "$build") >/dev/null
-    [ ! -e "$repo/App/revstamp" ] && [[ $(tail -1 "$repo/App/Properties/AssemblyInfo.cs") == "// edit" ]] ||
-      fail "$build stamped"
-    git_ checkout -q -- App/Properties/AssemblyInfo.cs
+    [[ ! -e $repo/App/revstamp && $(tail -1 "$repo/App/$cs") == "// edit" ]] || fail "$build stamped"
+    git_ checkout -q -- "App/$cs"
   done
   # Visual Studio's fast up-to-date check watches Git's files that a commit
   # changes, in a work tree whose .git is a folder and in a linked one.
@@ -190,8 +186,7 @@ if command -v dotnet >/dev/null; then
   printf '<Project><Import Project="%s" /></Project>\n' "$targets" >"$root/X.vcxproj"
   for row in "linux-arm64 /tools/linux-arm64/revstamp" "linux-x64 /tools/linux-x64/revstamp" \
       "win-x64 /tools/win-x64/revstamp.exe" "osx-arm64 "; do
-    read -r host expected <<<"$row"
-    got=$(dotnet msbuild "$root/X.vcxproj" -getProperty:_RevstampTool -p:_RevstampHost="$host")
+    read -r host expected <<<"$row" && got=$(dotnet msbuild "$root/X.vcxproj" -getProperty:_RevstampTool -p:_RevstampHost="$host")
     [[ $got == *"$expected" && ( -n $expected || -z $got ) ]] || fail "$host: '$got'"
   done
   [ "$(dotnet msbuild "$root/X.vcxproj" -getProperty:RevstampMode)" = 1 ] || fail "C++: not mode 1"
