@@ -95,12 +95,12 @@ bool RefusedForGitLock(const CommandResult& restore) {
   return restore.exitStatus != 0 && restore.text.find("index.lock") != std::string::npos;
 }
 
-// The entry whose lock the runs in one work tree take turns on: its .git (a folder,
-// or a file in linked work trees and submodules), the first upwards from the
-// tool's folder with its links resolved, as Git finds it. It belongs to Git
-// alone, so a build that a script wraps in a lock on the work tree's folder
-// (flock <folder> <build>) doesn't wait for itself. Outside a work tree, the
-// tool's own executable.
+// The entry whose lock the runs in one work tree take turns on: its .git (a
+// folder, or a file in linked work trees and submodules), the first upwards
+// from the tool's folder with its links resolved, as Git finds it. It
+// belongs to Git alone, so a build that a script wraps in a lock on the work
+// tree's folder (flock <folder> <build>) doesn't wait for itself. Outside a
+// work tree, the tool's own executable.
 std::string LockedEntry(const std::string& toolDirectory) {
   std::string folder;
   if (!ResolvePath(toolDirectory, &folder)) folder = toolDirectory;

@@ -17,11 +17,8 @@ TEST(RetryTest, PausesGrowToHalfASecond) {
   // of them told so.
   int tries = 0;
   bool toldLast = false;
-  RetryFor(std::chrono::milliseconds(600), [&](bool lastTry) {
-    ++tries;
-    toldLast = lastTry;
-    return false;
-  });
+  RetryFor(std::chrono::milliseconds(600),
+           [&](bool last) { ++tries; toldLast = last; return false; });
   EXPECT_TRUE(tries >= 2 && tries <= 7) << tries;
   EXPECT_TRUE(toldLast);
 }
