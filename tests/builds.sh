@@ -163,6 +163,11 @@ if command -v dotnet >/dev/null; then
   for verb in pack publish; do next_commit && dotnet_ "$verb" App && hash_is "$(copyright App)"; done
   next_commit && (cd "$repo" && dotnet test App -p:IsTestProject=true) >/dev/null 2>&1; hash_is "$(copyright App)"
   [ "$(stat -c %Z "$repo/App/revstamp")" = "$copied" ] || fail "the tool was copied again"
+  # Git's lock held for good through a build leaves the previous stamp; the
+  # next build, the lock gone, stamps though nothing else changed.
+  next_commit && touch "$repo/.git/index.lock" && dotnet_ build App; rm "$repo/.git/index.lock"
+  { [[ $(copyright App) != *$(git_ rev-parse --short HEAD)* ]] || fail "stamped under Git's lock"; } &&
+    dotnet_ build App && hash_is "$(copyright App)"
   # Design-time builds (the IDE's, while the user types): no copy, no
   # restore of the file being edited, no stamp.
   for build in -p:DesignTimeBuild=true -p:SkipCompilerExecution=true; do
