@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # End-to-end tests: the built tool, copied into throwaway Git repositories
 # that hold the example project, and run from there as a pre-build step runs
-# it.
+# it. One row for each way through the program; the rules in between (the
+# mode, the texts, the quoting, the command-line splitting) are unit tests.
 #
 #   e2e.sh <revstamp> <bin> [<runner>...]   with real Git; the runner, if
 #                                           any, starts each run (qemu)
 #   e2e.sh <revstamp.exe> <bin> [wine]      under Wine, with <bin>/git.exe
+#   ONLY=<text> e2e.sh ...                  only the scenarios named so
 #
 # Windows programs under Wine can't run Linux git, so there the test binary,
 # copied to <bin>/git.exe, plays git: it prints the hash of HEAD and restores
 # files from a copy of HEAD that this script exports before each run. On
 # POSIX a wrapper records the calls to the real git in the same format.
-set -u
 tool=$(realpath "$1") && bin=$(realpath "$2") &&
   example=$(cd "$(dirname "$0")/../example/Widget" && pwd) && [ -n "$example" ] ||
   { echo "usage: $0 <tool> <git folder>, from the source tree" >&2; exit 2; }
@@ -19,6 +20,7 @@ platform=posix exe=revstamp sep=/ runner=("${@:3}")  # the stand-in hands git '/
 [[ $tool == *.exe ]] && platform=wine exe=revstamp.exe sep=\\ runner=()
 root=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/revstamp-e2e.XXXXXX")")
 trap 'rm -rf "$root"' EXIT
+source "$(dirname "$0")/lib.sh"
 export GIT_CEILING_DIRECTORIES=$root WINEDEBUG=-all
 log=$root/git.log
 mkdir "$root/bin"
@@ -29,33 +31,32 @@ chmod +x "$root/bin/git"
 # Git warns on its error stream at every command, and succeeds.
 mkdir "$root/home" && printf '[core]\n\tfsyncObjectFiles = true\n' >"$root/home/.gitconfig"
 
-failures=0
-fail() { echo "FAIL [$scenario] $*" >&2; failures=$((failures + 1)); return 1; }
-expect_eq() { [ "$2" == "$3" ] || fail "$1: got '$2', expected '$3'"; }
 winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
-git_() { git -C "$repo" -c init.defaultBranch=main -c user.name=t -c user.email=t@e "$@"; }
-# next_commit: a new HEAD that changes nothing of the project.
-next_commit() { date +%N >>"$repo/history" && git_ add history && git_ commit -qm next; }
-head_hash() { git_ rev-parse --short HEAD; }
 # replace_first <file> <text> <replacement>: in place, every other byte kept.
 replace_first() { FROM=$2 TO=$3 perl -0777 -pi -e 's/\Q$ENV{FROM}\E/$ENV{TO}/' "$1"; }
 rc_line() { echo "VALUE \"OriginalFilename\", \"$1\""; }
 rev_parse="[rev-parse][--short][HEAD]"
+restore() { echo "[checkout][--][$1]"; }
 
 # add_project <path>: the example project at <path> in $repo, named after
 # its last folder: its resource script renamed and naming <name>.exe,
 # committed, with the tool beside it.
 add_project() {
   proj=$repo/$1 name=${1##*/}
-  mkdir -p "$proj" && cp -R "$example/." "$proj/"
+  mkdir -p "$proj"
+  cp -R "$example/." "$proj/"
   [ "$name" = Widget ] || mv "$proj/Widget.rc" "$proj/$name.rc"
   replace_first "$proj/$name.rc" '"Widget.exe"' "\"$name.exe\""
-  git_ add -A && git_ commit -qm project && cp "$tool" "$proj/$exe"
+  git_ add -A
+  git_ commit -qm project
+  cp "$tool" "$proj/$exe"
 }
 # new_project <folder name>: add_project in a fresh repository.
 new_project() {
   repo=$(mktemp -d "$root/repo.XXXXXX")
-  git_ init -q && echo "$exe" >>"$repo/.git/info/exclude" && add_project "$1"
+  git_ init -q
+  echo "$exe" >>"$repo/.git/info/exclude"
+  add_project "$1"
 }
 
 # launch [args...]: starts the tool ($exe, or as TOOL names it) in $proj,
@@ -73,20 +74,32 @@ launch() {
   fi
 }
 export_head() {
-  rm -rf "$root/store" && mkdir "$root/store" && git_ archive HEAD | tar -x -C "$root/store"
-  export REVSTAMP_TEST_HASH ; REVSTAMP_TEST_HASH=${HASH:-$(head_hash)}  # HASH: git's answer
+  rm -rf "$root/store"
+  mkdir "$root/store"
+  git_ archive HEAD | tar -x -C "$root/store"
+  export REVSTAMP_TEST_HASH
+  REVSTAMP_TEST_HASH=${HASH:-$(head_hash)}  # HASH: git's answer
 }
 
 # run_tool [args...]: one run, which must end with 0 and print nothing. Sets
 # $calls: the git calls it made, one line each. start_tool and end_tool do
 # the same around whatever the test does meanwhile; $pid is the run's.
-start_tool() { rm -f "$log" && export_head && { launch "$@" >"$root/out" 2>&1 & pid=$!; }; }
-end_tool() {
-  wait "$pid"
-  expect_eq "exit status and output" "$? $(cat "$root/out")" "0 "
-  calls=$(cat "$log" 2>/dev/null)
+start_tool() {
+  rm -f "$log"
+  export_head
+  launch "$@" >"$root/out" 2>&1 &
+  pid=$!
 }
-run_tool() { start_tool "$@" && end_tool; }
+end_tool() {
+  local status=0
+  wait "$pid" || status=$?
+  expect_eq "exit status and output" "$status $(cat "$root/out")" "0 "
+  calls=$(cat "$log" 2>/dev/null || true)
+}
+run_tool() {
+  start_tool "$@"
+  end_tool
+}
 # until_ <command...>: waits until the command succeeds (true) or the run
 # has ended without it doing so (false): a sign, not a time.
 until_() {
@@ -96,25 +109,39 @@ tries() { [ "$(cat "$log" 2>/dev/null | grep -c checkout)" -ge "$1" ]; }
 now() { date +%s%3N; }  # in milliseconds
 # at_once <project>...: one run in the first project alone, then one in each
 # at once; the runs at once must end within twice the time of the one alone.
+# $log then holds the calls of the runs at once.
 at_once() {
-  local t one p pids=() && t=$(now) && proj=$repo/$1 run_tool && one=$(($(now) - t)) && t=$(now)
-  for p in "$@"; do (proj=$repo/$p && launch >"$root/out.$p" 2>&1; echo "$?" >>"$root/out.$p") &
-    pids+=($!); done
-  wait "${pids[@]}" && t=$(($(now) - t)) && rm -f "$log"
+  local t one p pids=()
+  t=$(now)
+  proj=$repo/$1 run_tool
+  one=$(($(now) - t))
+  rm -f "$log"
+  t=$(now)
+  for p in "$@"; do
+    (proj=$repo/$p && launch >"$root/out.$p" 2>&1; echo "$?" >>"$root/out.$p") &
+    pids+=($!)
+  done
+  wait "${pids[@]}"
+  t=$(($(now) - t))
   [ "$t" -lt $((2 * one)) ] || fail "$# runs at once took $t ms, one alone $one ms"
   expect_eq "exit statuses and output" "$(cat "${@/#/$root/out.}")" "$(printf '0\n%.0s' "$@")"
 }
 # hold <path>...: another process holds the work tree's lock of each entry,
 # or each file (an flock on POSIX), until `release`; returns once it does.
+# A holder whose scenario ended first lets go once its signs are removed.
 hold() {
-  local p signs=$root/signs args=() wins=() && rm -rf "$signs" && mkdir "$signs"
+  local p args=() wins=()
+  signs=$(mktemp -d "$root/signs.XXXXXX")
   for p in "$@"; do args+=(flock "$p") wins+=("$(winpath "$p")"); done  # flock(1): the lock
   if [ "$platform" = posix ]; then "${args[@]}" sh -c 'touch "$0/held"
-    until [ -e "$0/release" ]; do sleep 0.05; done' "$signs" & holder=$!
+    until [ -e "$0/release" ] || [ ! -d "$0" ]; do sleep 0.05; done' "$signs" & holder=$!
   else wine "$bin/git.exe" --child=hold "$(winpath "$signs")" "${wins[@]}" & holder=$!; fi
-  until [ -e "$signs/held" ]; do kill -0 $holder || { fail "no holder"; return; }; sleep 0.05; done
+  until [ -e "$signs/held" ]; do kill -0 $holder || fail "no holder"; sleep 0.05; done
 }
-release() { touch "$root/signs/release" && wait $holder; }
+release() {
+  touch "$signs/release"
+  wait $holder
+}
 
 # expect_file <file> [<text> <replacement>]: the file in $proj holds its
 # committed bytes, with the first <text> replaced.
@@ -129,297 +156,437 @@ cs_stamped() {
   expect_file Properties/AssemblyInfo.cs '[assembly: AssemblyCopyright("")]' \
     "[assembly: AssemblyCopyright(\"$(head_hash)\")]"
 }
-
-scenario="mode 1 stamps the resource script, mode 2 AssemblyInfo.cs, anew after a commit"
-new_project Widget
-# The rewrite is a new file, which a hard link doesn't follow, and which is
-# what the file was besides its bytes: its permissions (POSIX), its
-# attributes (Windows).
-ln "$proj/Widget.rc" "$root/link"
-attributes() { (cd "$proj" && wine cmd /c attrib "$@" Widget.rc); }
-if [ "$platform" = posix ]; then chmod 0604 "$proj/Widget.rc"; else attributes +h; fi
-# Both change the file's ctime: without a refresh, Git's restore rewrites the
-# file whenever a second has passed since the commit.
-git_ update-index -q --refresh
-# A run killed outright left its new file behind: the next run removes it, in
-# either mode, and none of the user's files that only look alike.
-touch "$proj/Widget.rc.revstamp-notes.txt" "$proj/Widget.rc.revstamX-x1Y2z3"
-listing=$(ls -A "$proj") && touch "$proj"/{Widget.rc,Properties/AssemblyInfo.cs}.revstamp-x1Y2z3
-run_tool
-rc_stamped && expect_file Properties/AssemblyInfo.cs && expect_eq files "$(ls -A "$proj")" "$listing"
-expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][Widget.rc]"
-cmp -s "$root/link" "$example/Widget.rc" || fail "the file was written in place"
-if [ "$platform" = posix ]; then expect_eq mode "$(stat -c %a "$proj/Widget.rc")" 604
-else [[ $(attributes) == "A   H "* ]] || fail "the file is no longer hidden: $(attributes)"; fi
-run_tool 2
-cs_stamped && rc_stamped && expect_eq files "$(ls -A "$proj/Properties")" AssemblyInfo.cs
-expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][Properties${sep}AssemblyInfo.cs]"
 mtime() { stat -c %y "$proj/Widget.rc" | cut -c1-27; }  # to 100 ns, as Windows keeps it
-stamped_at=$(mtime) && run_tool
-expect_eq "time after a run with no new commit" "$(mtime)" "$stamped_at"
-next_commit && run_tool && run_tool 2 && rc_stamped && cs_stamped
-[ "$(mtime)" \> "$stamped_at" ] || fail "the bytes changed, the time stayed"
-# Over 1 MiB the time isn't kept: the file has the time of its rewrite.
-git_ checkout -q -- . && printf '//%1048576s\n' "" >>"$proj/Widget.rc" && git_ commit -qam big
-run_tool && stamped_at=$(mtime) && run_tool
-rc_stamped && { [ "$(mtime)" \> "$stamped_at" ] || fail "over 1 MiB, the time was kept"; }
 
-scenario="the mode rule"
-stamps() {  # <rc, cs or none> <arguments...>: what the arguments stamp
-  new_project Widget && run_tool "${@:2}"
-  if [ "$1" = rc ]; then rc_stamped; else expect_file Widget.rc; fi
-  if [ "$1" = cs ]; then cs_stamped; else expect_file Properties/AssemblyInfo.cs; fi
-  [ "$1" != none ] || expect_eq "git calls of '$2'" "$calls" "$rev_parse"
-}
-for mode in 0 3 -1 abc 4294967297; do stamps none "$mode"; done
-stamps cs 2x && stamps cs " 2" && stamps cs +2 && stamps rc 2 x
-
-# Folder names: with what the interpreter would act on, each alone, quoted;
-# with what quotes can't protect, what Git reads as an option or a pattern,
-# or (POSIX) a backslash, left alone: no restore, no stamp, edits kept.
-quoted=("My Proj" "x&y" "a(b" "a)b" "a^b")
-refused=("100%" "a!b" "-bx" "--orphan=x" "App[12]")
-[ "$platform" = wine ] ||  # not Windows names
-  quoted+=("a|b" "a<b" "a>b") refused+=('a"b' $'a\tb' "A*" "A?" ":^W" 'back\slash')
-for folder in "${quoted[@]}" "${refused[@]}"; do
-  scenario="folder '$folder'"
-  new_project "$folder"
-  [ "$folder" != "App[12]" ] ||
-    { cp "$proj/$folder.rc" "$proj/App1.rc" && git_ add -A && git_ commit -qm App1; }
-  for rc in "$proj"/*.rc; do echo "uncommitted edit" >>"$rc"; done
-  # In Windows form, back\slash would name the folder back/slash/.
-  [ "$folder" != 'back\slash' ] || { mkdir -p "$repo/back/slash" &&
-    sed 's/Widget.exe/slash.exe/' "$example/Widget.rc" >"$repo/back/slash/slash.rc"; }
-  cp -R "$repo" "$root/before"
+both_modes() {
+  new_project Widget
+  # The rewrite is a new file, which a hard link doesn't follow, and which is
+  # what the file was besides its bytes: its permissions (POSIX), its
+  # attributes (Windows).
+  ln "$proj/Widget.rc" "$root/link"
+  attributes() { (cd "$proj" && wine cmd /c attrib "$@" Widget.rc); }
+  if [ "$platform" = posix ]; then chmod 0604 "$proj/Widget.rc"; else attributes +h; fi
+  # Both change the file's ctime: without a refresh, Git's restore rewrites
+  # the file whenever a second has passed since the commit.
+  git_ update-index -q --refresh
+  # A run killed outright left its new file behind: the next run removes it,
+  # in either mode, and none of the user's files that only look alike.
+  touch "$proj/Widget.rc.revstamp-notes.txt" "$proj/Widget.rc.revstamX-x1Y2z3"
+  local listing stamped_at
+  listing=$(ls -A "$proj")
+  touch "$proj"/{Widget.rc,Properties/AssemblyInfo.cs}.revstamp-x1Y2z3
   run_tool
-  if [[ " ${quoted[*]} " == *" $folder "* ]]; then
-    rc_stamped && expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][$folder.rc]"
-  else
-    diff -r -x .git "$root/before" "$repo" >/dev/null || fail "files changed"
-    expect_eq "git calls, branch" "$calls $(git_ symbolic-ref --short HEAD)" "$rev_parse main"
+  rc_stamped
+  expect_file Properties/AssemblyInfo.cs
+  expect_eq files "$(ls -A "$proj")" "$listing"
+  expect_eq "git calls" "$calls" "$rev_parse"$'\n'"$(restore Widget.rc)"
+  cmp -s "$root/link" "$example/Widget.rc" || fail "the file was written in place"
+  if [ "$platform" = posix ]; then expect_eq mode "$(stat -c %a "$proj/Widget.rc")" 604
+  else [[ $(attributes) == "A   H "* ]] || fail "the file is no longer hidden: $(attributes)"; fi
+  run_tool 2
+  cs_stamped
+  rc_stamped
+  expect_eq files "$(ls -A "$proj/Properties")" AssemblyInfo.cs
+  expect_eq "git calls" "$calls" "$rev_parse"$'\n'"$(restore "Properties${sep}AssemblyInfo.cs")"
+  stamped_at=$(mtime)
+  run_tool
+  expect_eq "time after a run with no new commit" "$(mtime)" "$stamped_at"
+  next_commit
+  run_tool
+  run_tool 2
+  rc_stamped
+  cs_stamped
+  [ "$(mtime)" \> "$stamped_at" ] || fail "the bytes changed, the time stayed"
+  # Over 1 MiB the time isn't kept: the file has the time of its rewrite.
+  git_ checkout -q -- .
+  printf '//%1048576s\n' "" >>"$proj/Widget.rc"
+  git_ commit -qam big
+  run_tool
+  stamped_at=$(mtime)
+  run_tool
+  rc_stamped
+  [ "$(mtime)" \> "$stamped_at" ] || fail "over 1 MiB, the time was kept"
+}
+scenario "mode 1 stamps the resource script, mode 2 AssemblyInfo.cs, anew after a commit" both_modes
+
+no_stamp() {  # a mode that stamps nothing: git is asked for the hash, and that is all
+  new_project Widget
+  run_tool 3
+  expect_file Widget.rc
+  expect_file Properties/AssemblyInfo.cs
+  expect_eq "git calls" "$calls" "$rev_parse"
+}
+scenario "mode 3 stamps nothing" no_stamp
+
+# folder <name> <quoted or refused>: a folder name with what the interpreter
+# would act on is quoted; one with what quotes can't protect is left alone:
+# no restore, no stamp, edits kept.
+folder() {
+  new_project "$1"
+  echo "uncommitted edit" >>"$proj/$1.rc"
+  # In Windows form, back\slash would name the folder back/slash/.
+  if [ "$1" = 'back\slash' ]; then
+    mkdir -p "$repo/back/slash"
+    sed 's/Widget.exe/slash.exe/' "$example/Widget.rc" >"$repo/back/slash/slash.rc"
   fi
-  rm -rf "$root/before"
-done
+  local before
+  before=$(mktemp -d "$root/before.XXXXXX")
+  cp -R "$repo/." "$before"
+  run_tool
+  if [ "$2" = quoted ]; then
+    rc_stamped
+    expect_eq "git calls" "$calls" "$rev_parse"$'\n'"$(restore "$1.rc")"
+  else
+    diff -r -x .git "$before" "$repo" >/dev/null || fail "files changed"
+    expect_eq "git calls" "$calls" "$rev_parse"
+  fi
+}
+scenario "a folder name in quotes" folder "My (x&y) ^z" quoted
+scenario "a folder name the command can't carry" folder "100%" refused
+[ "$platform" = wine ] || scenario "a folder name with a backslash" folder 'back\slash' refused
 
-scenario="git missing: the interpreter's message takes the hash's place"
-new_project Widget && NO_GIT=1 run_tool
-if [ "$platform" = wine ]; then expect_file Widget.rc  # cmd.exe's ends in CR LF: not stamped
-else expect_file Widget.rc "$(rc_line Widget.exe)" "$(rc_line "'git' is not recognized as an \
+missing_git() {  # the interpreter's message takes the hash's place
+  new_project Widget
+  NO_GIT=1 run_tool
+  if [ "$platform" = wine ]; then expect_file Widget.rc  # cmd.exe's ends in CR LF: not stamped
+  else expect_file Widget.rc "$(rc_line Widget.exe)" "$(rc_line "'git' is not recognized as an \
 internal or external command, operable program or batch file.")"; fi
+}
+scenario "git missing" missing_git
 
-scenario="a hash that can't be stamped (from a wrapper): the file is restored all the same"
-new_project Widget && echo "uncommitted edit" >>"$proj/Widget.rc"
-HASH='1a2b\3c4' run_tool && expect_file Widget.rc
+refused_hash() {  # from a wrapper: the file is restored all the same
+  new_project Widget
+  echo "uncommitted edit" >>"$proj/Widget.rc"
+  HASH='1a2b\3c4' run_tool
+  expect_file Widget.rc
+}
+scenario "a hash that can't be stamped" refused_hash
 
 # Resource scripts as Windows tools save them, and folder names outside
 # ASCII, in the tool's encoding (on Windows the ANSI code page: 936 under
 # these tests, 1252 under a Western locale, where the OEM one differs):
-# <folder> <its name's encoding> <the script's> <stamped?> [<ANSI code page>].
+# encoded <folder> <its name's encoding> <the script's> <stamped?> [<ANSI code page>].
+encoded() {
+  local folder=$1 from=$2 encoding=$3 stamped=$4 codepage=${5:-} lang=${LANG-} bom=""
+  [ -z "$codepage" ] || lang=en_US.UTF-8
+  ansi() { if [ "$platform" = posix ]; then cat; else iconv -f UTF-8 -t "${codepage:-GBK}"; fi; }
+  new_project "$folder"
+  [ "$encoding" != UTF-16LE ] || bom=$'\xff\xfe'
+  { printf %s "$bom"; iconv -f "$from" -t "$encoding" "$proj/$folder.rc"; } >"$root/encoded"
+  mv "$root/encoded" "$proj/$folder.rc"
+  echo "*.rc binary" >"$proj/.gitattributes"
+  git_ add -A
+  git_ commit -qm "saved in $encoding"
+  LANG=$lang run_tool
+  next_commit
+  LANG=$lang run_tool  # the second restores a stamped one
+  expect_eq "git calls" "$calls" "$rev_parse"$'\n'"$(restore "$(printf %s "$folder.rc" | ansi)")"
+  git_ show "HEAD:$folder/$folder.rc" >"$root/expected"
+  if [ "$stamped" = yes ]; then
+    iconv -f "$encoding" -t UTF-8 "$root/expected" >"$root/decoded"
+    replace_first "$root/decoded" "$(rc_line "$folder.exe")" "$(rc_line "$(head_hash)")"
+    iconv -f UTF-8 -t "$encoding" "$root/decoded" >"$root/expected"
+  fi
+  cmp -s "$root/expected" "$proj/$folder.rc" || fail "not as expected"
+}
 rows=("Widget UTF-8 UTF-16LE yes")
 if [ "$platform" = posix ]; then
-  rows+=("工具 UTF-8 UTF-8 yes" "工具 UTF-8 UTF-16LE yes" "Café😀 UTF-8 UTF-16LE yes"
-         $'Caf\xe9 LATIN1 UTF-16LE no' $'a\x80b LATIN1 UTF-16LE no')
-  ansi() { cat; }
+  rows+=("工具 UTF-8 UTF-8 yes" "Café😀 UTF-8 UTF-16LE yes" $'Caf\xe9 LATIN1 UTF-16LE no')
 else
   rows+=("工具 UTF-8 GBK yes" "工具 UTF-8 UTF-16LE yes" "Café UTF-8 UTF-16LE yes CP1252")
-  ansi() { iconv -f UTF-8 -t "${codepage:-GBK}"; }
 fi
 for row in "${rows[@]}"; do
-  read -r folder from encoding stamped codepage <<<"$row"
-  scenario="folder $folder, script in $encoding"
-  lang=${LANG-} && [ -z "$codepage" ] || lang=en_US.UTF-8
-  new_project "$folder" && bom="" && [ "$encoding" != UTF-16LE ] || bom=$'\xff\xfe'
-  { printf %s "$bom"; iconv -f "$from" -t "$encoding" "$proj/$folder.rc"; } >"$root/encoded"
-  mv "$root/encoded" "$proj/$folder.rc" && echo "*.rc binary" >"$proj/.gitattributes" &&
-    git_ add -A && git_ commit -qm "saved in $encoding"
-  LANG=$lang run_tool && next_commit && LANG=$lang run_tool  # the second restores a stamped one
-  expect_eq "git calls" "$calls" "$rev_parse"$'\n'"[checkout][--][$(printf %s "$folder.rc" | ansi)]"
-  git_ show "HEAD:$folder/$folder.rc" >"$root/expected"
-  [ "$stamped" != yes ] || { iconv -f "$encoding" -t UTF-8 "$root/expected" >"$root/decoded" &&
-    replace_first "$root/decoded" "$(rc_line "$folder.exe")" "$(rc_line "$(head_hash)")" &&
-    iconv -f UTF-8 -t "$encoding" "$root/decoded" >"$root/expected"; }
-  cmp -s "$root/expected" "$proj/$folder.rc" || fail "not as expected"
+  read -r -a args <<<"$row"
+  scenario "folder ${args[0]}, script in ${args[2]}" encoded "${args[@]}"
 done
 
 # The tool's own path, as it sees it, of 259 characters (it is renamed to
 # fill them) and of 260, which can only have been cut short.
-for length in 259 260; do
-  scenario="the tool's path of $length characters"
-  new_project Widget && seen=$proj/ && [ "$platform" = posix ] || seen=$(winpath "$proj")\\
-  long=$(printf "%$((length - ${#seen} - ${#exe}))s" "" | tr ' ' x)$exe && mv "$proj/$exe" "$proj/$long"
-  exe=$long run_tool && if [ "$length" = 259 ]; then rc_stamped; else expect_file Widget.rc; fi
-done
+long_path() {
+  local seen long
+  new_project Widget
+  seen=$proj/
+  [ "$platform" = posix ] || seen=$(winpath "$proj")\\
+  long=$(printf "%$(($1 - ${#seen} - ${#exe}))s" "" | tr ' ' x)$exe
+  mv "$proj/$exe" "$proj/$long"
+  exe=$long run_tool
+  if [ "$1" = 259 ]; then rc_stamped; else expect_file Widget.rc; fi
+}
+scenario "the tool's path of 259 characters" long_path 259
+scenario "the tool's path of 260 characters" long_path 260
 
-scenario="projects of one work tree at once, round after round"
 # Parallel builds start pre-build steps so: projects side by side, and one
 # project in two configurations. Git's restore takes the work tree's index
 # lock and writes the file in steps, so runs must take turns: after each
 # round every file is exactly the stamped one, and nothing else changed.
-paths=(Widget App x/y/Deep Tool x/y/Deeper Lib Core z/w/Svc) rounds=20
-[ "$platform" = posix ] || paths=("${paths[@]:0:4}") rounds=5
-new_project Widget
-for p in "${paths[@]:1}"; do add_project "$p"; done
-for round in $(seq "$rounds"); do
-  next_commit && export_head
-  for i in "${!paths[@]}"; do
-    proj=$repo/${paths[i]} targets=("${paths[i]##*/}.rc" Properties/AssemblyInfo.cs)
-    echo "uncommitted edit" >>"$proj/${targets[i % 2]}"
-    launch $((i % 2 + 1)) & launch $((i % 2 + 1)) &
-  done >/dev/null 2>&1
-  wait
-  for i in "${!paths[@]}"; do
-    proj=$repo/${paths[i]} name=${paths[i]##*/}
-    if [ $((i % 2)) = 0 ]; then rc_stamped && expect_file Properties/AssemblyInfo.cs
-    else cs_stamped && expect_file "$name.rc"; fi
+rounds() {
+  local paths=(Widget App x/y/Deep Tool x/y/Deeper Lib Core z/w/Svc) rounds=15 round i p targets
+  [ "$platform" = posix ] || paths=("${paths[@]:0:4}") rounds=5
+  new_project Widget
+  for p in "${paths[@]:1}"; do add_project "$p"; done
+  for round in $(seq "$rounds"); do
+    next_commit
+    export_head
+    for i in "${!paths[@]}"; do
+      proj=$repo/${paths[i]} targets=("${paths[i]##*/}.rc" Properties/AssemblyInfo.cs)
+      echo "uncommitted edit" >>"$proj/${targets[i % 2]}"
+      launch $((i % 2 + 1)) & launch $((i % 2 + 1)) &
+    done >/dev/null 2>&1
+    wait
+    for i in "${!paths[@]}"; do
+      proj=$repo/${paths[i]} name=${paths[i]##*/}
+      if [ $((i % 2)) = 0 ]; then rc_stamped; expect_file Properties/AssemblyInfo.cs
+      else cs_stamped; expect_file "$name.rc"; fi
+    done
+    expect_eq "other changes after round $round" \
+      "$(git_ status --porcelain -uall | grep -v -E '^ M .*(\.rc|/AssemblyInfo\.cs)$' || true)" ""
+    [ ! -e "$repo/.git/index.lock" ] || fail "index.lock left"
   done
-  expect_eq "other changes after round $round" \
-    "$(git_ status --porcelain -uall | grep -v -E '^ M .*(\.rc|/AssemblyInfo\.cs)$')" ""
-  [ ! -e "$repo/.git/index.lock" ] || fail "index.lock left"
-  [ "$failures" = 0 ] || break
-done
+}
+scenario "projects of one work tree at once, round after round" rounds
 
-scenario="Git's index lock held elsewhere for a few seconds"
-# An IDE holds it as the run starts: the run tries again, without the work
-# tree's lock meanwhile, and stamps the new commit once Git lets go. On POSIX
-# the run starts with SIGCHLD ignored, as some build drivers start theirs:
-# each child's status still counts (Git's warnings stay out of the hash).
-new_project Widget && run_tool && next_commit && touch "$repo/.git/index.lock"
-WRAP='perl -e $SIG{CHLD}=IGNORE;exec@ARGV' start_tool
-until_ tries 2 || fail "the restore was not tried again"
-sleep 3 && rm "$repo/.git/index.lock"  # how long the IDE holds it, not a wait for a sign
-end_tool && rc_stamped
+git_lock_for_a_while() {
+  # An IDE holds it as the run starts: the run tries again, without the work
+  # tree's lock meanwhile, and stamps the new commit once Git lets go. On
+  # POSIX the run starts with SIGCHLD ignored, as some build drivers start
+  # theirs: each child's status still counts (Git's warnings stay out of the
+  # hash).
+  new_project Widget
+  run_tool
+  next_commit
+  touch "$repo/.git/index.lock"
+  WRAP='perl -e $SIG{CHLD}=IGNORE;exec@ARGV' start_tool
+  until_ tries 2 || fail "the restore was not tried again"
+  sleep 3  # how long the IDE holds it, not a wait for a sign
+  rm "$repo/.git/index.lock"
+  end_tool
+  rc_stamped
+}
+scenario "Git's index lock held elsewhere for a few seconds" git_lock_for_a_while
 
-scenario="Git's index lock left behind for good"
-# A crashed Git leaves its lock behind: each run gives up after about 10 s and
-# stamps whatever the file holds, so a file never stamped gets the new commit
-# (and an earlier commit's stamp no longer matches). The runs give up at
-# once: together they take at most twice as long as one such run alone.
-paths=(A B C D E) && [ "$platform" = posix ] || paths=(A B)
-new_project Widget && for p in "${paths[@]}"; do add_project "$p" && run_tool; done
-next_commit && touch "$repo/.git/index.lock" && at_once "${paths[@]}" Widget &&
+git_lock_for_good() {
+  # A crashed Git leaves its lock behind: each run gives up after about 10 s
+  # and stamps whatever the file holds, so a file never stamped gets the new
+  # commit (and an earlier commit's stamp no longer matches). The runs give
+  # up at once: together they take at most twice as long as one such run.
+  local paths=(A B C D E) p
+  [ "$platform" = posix ] || paths=(A B)
+  new_project Widget
+  for p in "${paths[@]}"; do add_project "$p"; run_tool; done
+  next_commit
+  touch "$repo/.git/index.lock"
+  at_once "${paths[@]}" Widget
   proj=$repo/Widget name=Widget rc_stamped
+}
+scenario "Git's index lock left behind for good" git_lock_for_good
 
-scenario="mode 2 without the file"
-# A restore that fails for anything but Git's lock is not tried again: here
-# no target (as for one Git doesn't track); on POSIX, a failing hook.
-new_project Widget && git_ rm -q Widget/Properties/AssemblyInfo.cs && git_ commit -qm rm
-run_tool 2 && expect_eq "restores" "$(grep -c checkout "$log")" 1
+no_file() {  # a restore that fails for anything but Git's lock is not tried again
+  new_project Widget
+  git_ rm -q Widget/Properties/AssemblyInfo.cs
+  git_ commit -qm rm
+  run_tool 2
+  expect_eq "restores" "$(grep -c checkout "$log")" 1
+}
+scenario "mode 2 without the file" no_file
 
 # Another process holds the work tree's lock (a run in another project), or
 # the target (a virus scanner, an editor): a run started meanwhile waits,
-# and stamps once it is let go. The holder lets go only once the run is seen
-# waiting: for the lock, the kernel lists it waiting (POSIX: Windows shows
-# no sign, and its lock is the unit tests'); for the target, it tries again.
-# The lock is the same whichever path the project is reached by: through a
-# link to its folder, and in a linked work tree (.git a file). The linked
-# run is wrapped in a lock on the work tree's folder, as CI scripts wrap a
-# build (flock <folder> <build>): the tool's own lock is elsewhere.
+# and stamps once it is let go. The holder lets go only once the run is
+# seen waiting: for the lock, the kernel lists it waiting (POSIX: Windows
+# shows no sign, and its lock is the unit tests'), and it is held 3 s more,
+# as a slow run before it would; for the target, the run tries again. The
+# lock is the same whichever path the project is reached by: through a link
+# to its folder, and in a linked work tree (.git a file). The linked run is
+# wrapped in a lock on the work tree's folder, as CI scripts wrap a build
+# (flock <folder> <build>): the tool's own lock is elsewhere.
 blocked_on() { grep -q -- "-> FLOCK .*:$(stat -c %i "$1") " /proc/locks; }
-rows=("file direct") && [ "$platform" = wine ] || rows+=("lock direct" "lock linked" "lock worktree")
-for row in "${rows[@]}"; do
-  read -r kind via <<<"$row"
-  scenario="another process holds the $kind, $via"
-  new_project x/Widget && entry=$repo/.git TOOL=
-  link=$root/linked.$RANDOM wt=$root/wt.$RANDOM WRAP=  # the link named as the folder it stands for
-  [ "$via" != linked ] || { mkdir "$link" && ln -s "$proj" "$link/" && TOOL=$link/Widget/$exe &&
-    WRAP="timeout 120 flock $repo"; }
+held() {
+  local kind=$1 via=$2 entry link=$root/linked.$RANDOM wt=$root/wt.$RANDOM
+  new_project x/Widget
+  entry=$repo/.git TOOL= WRAP=
+  if [ "$via" = linked ]; then  # the link named as the folder it stands for
+    mkdir "$link"
+    ln -s "$proj" "$link/"
+    TOOL=$link/Widget/$exe WRAP="timeout 120 flock $repo"
+  fi
   if [ "$via" = worktree ]; then
-    git_ worktree add -q "$wt" && repo=$wt proj=$wt/x/Widget entry=$wt/.git
+    git_ worktree add -q "$wt"
+    repo=$wt proj=$wt/x/Widget entry=$wt/.git
     cp "$tool" "$proj/$exe"
   fi
   [ "$kind" = lock ] || entry=$proj/Widget.rc
-  hold "$entry" && start_tool && WRAP=
-  if [ "$kind" = file ]; then until_ tries 2; else until_ blocked_on "$entry"; fi ||
-    fail "the run didn't wait"
-  release && end_tool && rc_stamped
-done
+  hold "$entry"
+  start_tool
+  WRAP=
+  if [ "$kind" = file ]; then
+    until_ tries 2 || fail "the run didn't try again"
+  else
+    until_ blocked_on "$entry" || fail "the run didn't wait"
+    sleep 3
+    blocked_on "$entry" || fail "the run gave up waiting"
+  fi
+  release
+  end_tool
+  rc_stamped
+}
+rows=("file direct")
+[ "$platform" = wine ] || rows+=("lock direct" "lock linked" "lock worktree")
+for row in "${rows[@]}"; do scenario "another process holds the ${row/ /, }" held $row; done
 
-scenario="targets held for good, in several projects at once"
-# Each run waits 2 s for its own target, then gives up, and the file keeps
-# its bytes; the runs wait at once: together they take at most twice as long
-# as one such run alone, not one wait after another.
-paths=(A B C D) && [ "$platform" = posix ] || paths=(A B C)
-new_project A && for p in "${paths[@]:1}"; do add_project "$p"; done
-hold "$repo"/?/?.rc && at_once "${paths[@]}" && release
-for p in "${paths[@]}"; do proj=$repo/$p name=$p expect_file "$p.rc"; done
+held_for_good() {
+  # Each run waits 2 s for its own target, then gives up, and the file keeps
+  # its bytes; the runs wait at once: together they take at most twice as
+  # long as one such run alone, not one wait after another. Two seconds
+  # leave room for 10 tries at most, however fast the machine.
+  local paths=(A B C D) p
+  [ "$platform" = posix ] || paths=(A B C)
+  new_project A
+  for p in "${paths[@]:1}"; do add_project "$p"; done
+  hold "$repo"/?/?.rc
+  at_once "${paths[@]}"
+  release
+  for p in "${paths[@]}"; do
+    proj=$repo/$p name=$p expect_file "$p.rc"
+    [ "$(grep -c "$p.rc" "$log")" -le 10 ] || fail "$p: $(grep -c "$p.rc" "$log") tries"
+  done
+}
+scenario "targets held for good, in several projects at once" held_for_good
 
 if [ "$platform" = posix ]; then
-  scenario="a post-checkout hook that fails, after the restore"
-  new_project Widget && echo "uncommitted edit" >>"$proj/Properties/AssemblyInfo.cs"
-  printf '#!/bin/sh\necho ran >>"%s/hook"\nexit 2\n' "$root" >"$repo/.git/hooks/post-checkout"
-  chmod +x "$repo/.git/hooks/post-checkout" && run_tool 2 && cs_stamped &&
+  failing_hook() {
+    new_project Widget
+    echo "uncommitted edit" >>"$proj/Properties/AssemblyInfo.cs"
+    printf '#!/bin/sh\necho ran >>"%s/hook"\nexit 2\n' "$root" >"$repo/.git/hooks/post-checkout"
+    chmod +x "$repo/.git/hooks/post-checkout"
+    run_tool 2
+    cs_stamped
     expect_eq "restores, hook runs" "$(grep -c checkout "$log") $(cat "$root/hook")" "1 ran"
+  }
+  scenario "a post-checkout hook that fails, after the restore" failing_hook
 
-  scenario="PATH: an empty entry is no folder, a git that isn't a program is no git"
-  new_project Widget && mkdir -p "$root/nonexec" "$root/folder/git" && touch "$root/nonexec/git"
-  printf '#!/bin/sh\necho 0bad0\n' >"$proj/git" && chmod +x "$proj/git"
-  (cd "$proj" && PATH=":$root/nonexec:$root/folder:$root/bin:$PATH" "${runner[@]}" "./$exe") && rc_stamped
+  odd_path() {
+    new_project Widget
+    mkdir -p "$root/nonexec" "$root/folder/git"
+    touch "$root/nonexec/git"
+    printf '#!/bin/sh\necho 0bad0\n' >"$proj/git"
+    chmod +x "$proj/git"
+    (cd "$proj" && PATH=":$root/nonexec:$root/folder:$root/bin:$PATH" "${runner[@]}" "./$exe")
+    rc_stamped
+  }
+  scenario "PATH: an empty entry is no folder, a git that isn't a program is no git" odd_path
 
-  scenario="a file-size limit below the stamped file's size"
-  # A hash longer than the name it replaces makes the file grow past the
-  # limit: the write fails as on a full disk, and the restored file stays.
-  new_project Widget && git_ config core.abbrev 12 && echo "uncommitted edit" >>"$proj/Widget.rc"
-  listing=$(ls -A "$proj") && WRAP="prlimit --fsize=$(git_ cat-file -s HEAD:Widget/Widget.rc)" run_tool
-  expect_file Widget.rc && expect_eq "files" "$(ls -A "$proj")" "$listing"
+  file_size_limit() {
+    # A hash longer than the name it replaces makes the file grow past the
+    # limit: the write fails as on a full disk, and the restored file stays.
+    local listing
+    new_project Widget
+    git_ config core.abbrev 12
+    echo "uncommitted edit" >>"$proj/Widget.rc"
+    listing=$(ls -A "$proj")
+    WRAP="prlimit --fsize=$(git_ cat-file -s HEAD:Widget/Widget.rc)" run_tool
+    expect_file Widget.rc
+    expect_eq "files" "$(ls -A "$proj")" "$listing"
+  }
+  scenario "a file-size limit below the stamped file's size" file_size_limit
 
-  for kind in branch tag; do
-    scenario="a $kind named like the target"
-    new_project Widget && next_commit && git_ "$kind" Widget.rc HEAD~ && head=$(git_ rev-parse HEAD)
+  named_like() {
+    local head
+    new_project Widget
+    next_commit
+    git_ branch Widget.rc HEAD~
+    git_ tag Widget.rc HEAD~
+    head=$(git_ rev-parse HEAD)
     run_tool
-    rc_stamped && expect_eq "HEAD, branch" "$(git_ rev-parse HEAD) $(git_ symbolic-ref HEAD)" \
-      "$head refs/heads/main" && expect_eq "changed" "$(git_ status --porcelain)" " M Widget/Widget.rc"
-  done
+    rc_stamped
+    expect_eq "HEAD, branch" "$(git_ rev-parse HEAD) $(git_ symbolic-ref HEAD)" "$head refs/heads/main"
+    expect_eq "changed" "$(git_ status --porcelain)" " M Widget/Widget.rc"
+  }
+  scenario "a branch and a tag named like the target" named_like
 
-  scenario="a target committed as a link to a file other projects share"
-  # Replaced by a file with the permissions of the one it pointed to.
-  new_project Widget && mv "$proj/Widget.rc" "$repo/shared.rc"
-  ln -s ../shared.rc "$proj/Widget.rc" && git_ add -A && git_ commit -qm link && chmod 640 "$repo/shared.rc"
-  for round in 1 2; do
-    next_commit && run_tool && git_ show HEAD:shared.rc >"$root/expected"
-    replace_first "$root/expected" "$(rc_line Widget.exe)" "$(rc_line "$(head_hash)")"
-    cmp -s "$root/expected" "$proj/Widget.rc" || fail "round $round: not stamped"
-  done
-  expect_eq mode "$(stat -c %a "$proj/Widget.rc")" 640
-  git_ diff --quiet -- shared.rc || fail "the shared file was written"
+  shared_link() {  # replaced by a file with the permissions of the one it pointed to
+    local round
+    new_project Widget
+    mv "$proj/Widget.rc" "$repo/shared.rc"
+    ln -s ../shared.rc "$proj/Widget.rc"
+    git_ add -A
+    git_ commit -qm link
+    chmod 640 "$repo/shared.rc"
+    for round in 1 2; do
+      next_commit
+      run_tool
+      git_ show HEAD:shared.rc >"$root/expected"
+      replace_first "$root/expected" "$(rc_line Widget.exe)" "$(rc_line "$(head_hash)")"
+      cmp -s "$root/expected" "$proj/Widget.rc" || fail "round $round: not stamped"
+    done
+    expect_eq mode "$(stat -c %a "$proj/Widget.rc")" 640
+    git_ diff --quiet -- shared.rc || fail "the shared file was written"
+  }
+  scenario "a target committed as a link to a file other projects share" shared_link
 
-  scenario="a FIFO in the target's place"
-  # No run waits on it for a writer, which would keep the work tree's lock
-  # from the other runs for good.
-  new_project Widget && add_project Other && rm "$repo/Widget/Widget.rc" && mkfifo "$_"
-  (proj=$repo/Widget WRAP="timeout 30" launch >"$root/out.fifo" 2>&1; echo "$?" >>"$root/out.fifo") &
-  fifo=$! && run_tool && rc_stamped && wait $fifo
-  expect_eq "the FIFO's run" "$(cat "$root/out.fifo")" 0
+  fifo() {
+    # No run waits on it for a writer, which would keep the work tree's lock
+    # from the other runs for good.
+    local other
+    new_project Widget
+    add_project Other
+    rm "$repo/Widget/Widget.rc"
+    mkfifo "$repo/Widget/Widget.rc"
+    (proj=$repo/Widget WRAP="timeout 30" launch >"$root/out.fifo" 2>&1; echo "$?" >>"$root/out.fifo") &
+    other=$!
+    run_tool
+    rc_stamped
+    wait $other
+    expect_eq "the FIFO's run" "$(cat "$root/out.fifo")" 0
+  }
+  scenario "a FIFO in the target's place" fifo
 
   # An interrupt (a build cancelled from the IDE, a closed terminal) as the
-  # new file is created: held off until the file is in place, then it ends the
-  # run. strace delivers it on entering that openat, the n-th, as a run before
-  # shows.
-  new_project Widget && WRAP="strace -o $root/trace -e trace=openat" launch >/dev/null 2>&1
-  n=$(grep ^openat "$root/trace" | grep -n -m1 'rc\.revstamp-' | cut -d: -f1) && [ -n "$n" ] ||
-    fail "no new file in the trace"
-  for signal in INT TERM HUP; do
-    scenario="SIG$signal as the new file is created"
-    new_project Widget && listing=$(ls -A "$proj")
-    { WRAP="env --default-signal=$signal strace -o /dev/null -e trace=openat
-      -e inject=openat:signal=SIG$signal:when=$n" launch; } 2>/dev/null  # bash: "Terminated"
-    expect_eq "exit status" $? $((128 + $(kill -l "$signal")))
-    rc_stamped && expect_eq "files" "$(ls -A "$proj")" "$listing"
-  done
+  # new file is created: held off until the file is in place, then it ends
+  # the run. strace delivers it on entering that openat, the n-th, as a run
+  # before shows.
+  interrupted() {
+    local n listing status=0
+    new_project Widget
+    WRAP="strace -o $root/trace -e trace=openat" launch >/dev/null 2>&1
+    n=$(grep ^openat "$root/trace" | grep -n -m1 'rc\.revstamp-' | cut -d: -f1)
+    [ -n "$n" ] || fail "no new file in the trace"
+    new_project Widget
+    listing=$(ls -A "$proj")
+    WRAP="env --default-signal=$1 strace -o /dev/null -e trace=openat
+      -e inject=openat:signal=SIG$1:when=$n" launch 2>/dev/null || status=$?  # bash: "Terminated"
+    expect_eq "exit status" $status $((128 + $(kill -l "$1")))
+    rc_stamped
+    expect_eq "files" "$(ls -A "$proj")" "$listing"
+  }
+  for signal in INT TERM HUP; do scenario "SIG$signal as the new file is created" interrupted $signal; done
 
-  scenario="the tool's own path, as it was started"
-  # Its argv[0] made absolute without resolving links, when that names the
-  # running program: linked in from elsewhere, through "..", one name up,
-  # and through "//". An argv[0] that names another file is not taken.
-  new_project Widget && add_project Other && proj=$repo/Widget name=Widget
-  if [ ${#runner[@]} != 0 ]; then echo "e2e: an emulator gives argv[0] itself: no exec -a row"
-  else WRAP='perl -e exec{shift}@ARGV' run_tool "$repo/Other/$exe" &&
-    rc_stamped && proj=$repo/Other name=Other expect_file Other.rc; fi
-  mkdir -p "$root/opt" && mv "$proj/$exe" "$root/opt/" && ln -s "$root/opt/$exe" "$proj/"
-  for started in "./Properties/../$exe" ".//$exe"; do next_commit && TOOL=$started run_tool && rc_stamped; done
+  started_path() {
+    # Its argv[0] made absolute without resolving links, when that names the
+    # running program: linked in from elsewhere, through "..", one name up,
+    # and through "//". An argv[0] that names another file is not taken.
+    local started
+    new_project Widget
+    add_project Other
+    proj=$repo/Widget name=Widget
+    if [ ${#runner[@]} != 0 ]; then echo "e2e: an emulator gives argv[0] itself: no exec -a row"
+    else
+      WRAP='perl -e exec{shift}@ARGV' run_tool "$repo/Other/$exe"
+      rc_stamped
+      proj=$repo/Other name=Other expect_file Other.rc
+    fi
+    mkdir -p "$root/opt"
+    mv "$proj/$exe" "$root/opt/"
+    ln -s "$root/opt/$exe" "$proj/"
+    for started in "./Properties/../$exe" ".//$exe"; do
+      next_commit
+      TOOL=$started run_tool
+      rc_stamped
+    done
+  }
+  scenario "the tool's own path, as it was started" started_path
 else
-  scenario="manifest"
-  grep -q 'level="asInvoker"' "$tool" || fail "no asInvoker manifest in $tool"
+  manifest() { grep -q 'level="asInvoker"' "$tool" || fail "no asInvoker manifest in $tool"; }
+  scenario "manifest" manifest
 fi
 
-[ "$failures" -eq 0 ] || { echo "$failures e2e check(s) failed" >&2; exit 1; }
-echo "e2e ($platform): all checks passed"
+finish "e2e ($platform)"

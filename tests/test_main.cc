@@ -71,15 +71,15 @@ int PlayGit(int argc, char** argv) {
 int PlayRole(const std::string& role, char** args) {
 #ifdef _WIN32
   // <folder> <file>...: holds each file as an editor does (for reading,
-  // sharing all it can) until <folder>/release exists. POSIX tests hold
-  // files, and the work tree's lock, with flock(1).
+  // sharing all it can) until <folder>/release exists, or <folder> is gone.
+  // POSIX tests hold files, and the work tree's lock, with flock(1).
   if (role == "hold") {
     for (char** file = args + 1; *file; ++file)
       if (CreateFileA(*file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE)
         return 1;
     WriteBytes(fs::path(args[0]) / "held", "");
-    while (!fs::exists(fs::path(args[0]) / "release"))
+    while (!fs::exists(fs::path(args[0]) / "release") && fs::exists(args[0]))
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return 0;
   }

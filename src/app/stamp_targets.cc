@@ -12,6 +12,10 @@
 #include "patch/file_patcher.h"
 #include "process/command_runner.h"
 
+namespace {
+
+// A file name as the restore command carries it (BuildStampTexts); false
+// for one it can't carry safely.
 bool QuoteFileName(const std::string& name, std::string* quoted) {
   // Git reads a leading - as an option and a leading : as pathspec magic,
   // and * ? [ as wildcards that would restore other files too.
@@ -30,6 +34,8 @@ bool QuoteFileName(const std::string& name, std::string* quoted) {
   *quoted = '"' + name + '"';
   return true;
 }
+
+}  // namespace
 
 bool IsStampableHash(const std::string& hash) {
   for (char c : hash)

@@ -31,20 +31,15 @@ struct StampTexts {
 };
 
 /// Builds the texts of `mode` for a tool in `directory` (ending in a
-/// backslash) and `folder`. False for a mode other than 1 and 2, an empty
-/// `directory`, a text that doesn't fit in a TextBuffer, and a file name
-/// that QuoteFileName refuses.
+/// backslash) and `folder`. The file name in the restore command is put in
+/// double quotes when it holds a blank or one of & | < > ^ ( ). False for a
+/// mode other than 1 and 2, an empty `directory`, a text that doesn't fit in
+/// a TextBuffer, and a file name the command can't carry safely: one with %,
+/// !, " or a control character, which quotes don't protect from the
+/// interpreter, and one that Git would read as an option or a pattern
+/// (starting with - or :, or holding *, ? or [).
 bool BuildStampTexts(int mode, const std::string& CommitHash, const char* directory,
                      const char* folder, StampTexts* texts);
-
-/// A file name as the restore command carries it: unchanged when the
-/// interpreter sees nothing special in it, in double quotes when it holds a
-/// blank or one of & | < > ^ ( ). False for a name the command can't carry
-/// safely: one with %, !, " or a control character, which quotes don't
-/// protect from the interpreter, and one that Git would read as an option
-/// or a pattern (starting with - or :, or holding *, ? or [). `name` must
-/// not end in a backslash, which would escape the closing quote.
-bool QuoteFileName(const std::string& name, std::string* quoted);
 
 /// Whether `hash` can stand in a string literal of both targets as it is:
 /// no control character, no double quote and no backslash.

@@ -5,9 +5,47 @@
 
 #include <gtest/gtest.h>
 
-// Both modes, each character that makes a folder name quoted or refused,
-// and a hash that isn't one are tested end to end (tests/e2e.sh); here,
-// what no test's folder can be.
+namespace {
+
+const std::string kRc = "VALUE \"OriginalFilename\", \"", kCs = "[assembly: AssemblyCopyright(\"";
+const std::string kTarget = "C:\\src\\Widget\\\\", kRestore = "cmd /c git checkout -- ",
+                  kCsPath = "Properties\\AssemblyInfo.cs";
+
+}  // namespace
+
+TEST(StampTargetsTest, TheTextsOfEachMode) {
+  struct Case {
+    const char* what;
+    int mode;
+    std::string folder, hash, path, restored, search, replacement;
+  } cases[] = {
+      {"mode 1", 1, "Widget", "1a2b3c4", "Widget.rc", "Widget.rc", kRc + "Widget.exe\"",
+       kRc + "1a2b3c4\""},
+      {"mode 2", 2, "Widget", "1a2b3c4", kCsPath, kCsPath, kCs + "\")]", kCs + "1a2b3c4\")]"},
+      {"a name the interpreter would act on", 1, "My (x&y) ^z|<>", "h", "My (x&y) ^z|<>.rc",
+       "\"My (x&y) ^z|<>.rc\"", kRc + "My (x&y) ^z|<>.exe\"", kRc + "h\""},
+      {"a drive's root", 1, "", "h", ".rc", ".rc", kRc + ".exe\"", kRc + "h\""},
+      {"no hash", 2, "W", "", kCsPath, kCsPath, kCs + "\")]", kCs + "\")]"},
+  };
+  for (const Case& c : cases) {
+    StampTexts texts;
+    ASSERT_TRUE(BuildStampTexts(c.mode, c.hash, "C:\\src\\Widget\\", c.folder.c_str(), &texts))
+        << c.what;
+    EXPECT_EQ(texts.targetPath, kTarget + c.path) << c.what;
+    EXPECT_EQ(texts.restoreCommand, kRestore + c.restored) << c.what;
+    EXPECT_EQ(texts.searchText, c.search) << c.what;
+    EXPECT_EQ(texts.replacementText, c.replacement) << c.what;
+  }
+  // Quotes don't protect the first four from the interpreter; Git reads the
+  // others as an option or a pattern that restores other files too.
+  StampTexts texts;
+  for (const char* folder : {"100%", "a!b", "a\"b", "a\tb", "a\x7f", "-bx", "--orphan=x", ":^W",
+                             "A*", "A?", "App[12]"})
+    EXPECT_FALSE(BuildStampTexts(1, "h", "C:\\src\\", folder, &texts)) << folder;
+  for (const char* folder : {"a-b", "a:b", "a]b", "Café", "工具"})
+    EXPECT_TRUE(BuildStampTexts(1, "h", "C:\\src\\", folder, &texts)) << folder;
+}
+
 TEST(StampTargetsTest, BuildsEveryTextWholeOrNone) {
   // The longest folder name and hashes whose texts take kTextLimit - 1.
   const std::size_t folder = kTextLimit - 1 - std::strlen("VALUE \"OriginalFilename\", \".exe\"");
@@ -18,8 +56,7 @@ TEST(StampTargetsTest, BuildsEveryTextWholeOrNone) {
     std::size_t folder, hash;
     bool built;
   } cases[] = {{1, folder, 1, true}, {1, folder + 1, 1, false}, {1, 1, hash1, true},
-               {1, 1, hash1 + 1, false}, {2, 1, hash2, true}, {2, 1, hash2 + 1, false},
-               {0, 1, 1, false}};
+               {1, 1, hash1 + 1, false}, {2, 1, hash2, true}, {2, 1, hash2 + 1, false}};
   for (const Case& c : cases) {
     StampTexts texts;
     std::string name(c.folder, 'n'), hash(c.hash, 'h');
@@ -28,11 +65,13 @@ TEST(StampTargetsTest, BuildsEveryTextWholeOrNone) {
     if (!c.built) continue;
     // A text at the limit is whole: a search text without its closing quote
     // would still match, and the stamp would leave a stray quote behind.
-    const std::string rc = "VALUE \"OriginalFilename\", \"", cs = "[assembly: AssemblyCopyright(\"";
-    EXPECT_EQ(texts.searchText, c.mode == 1 ? rc + name + ".exe\"" : cs + "\")]");
-    EXPECT_EQ(texts.replacementText, c.mode == 1 ? rc + hash + "\"" : cs + hash + "\")]");
+    EXPECT_EQ(texts.searchText, c.mode == 1 ? kRc + name + ".exe\"" : kCs + "\")]");
+    EXPECT_EQ(texts.replacementText, c.mode == 1 ? kRc + hash + "\"" : kCs + hash + "\")]");
   }
-  StampTexts texts;  // the tool's folder unknown
-  EXPECT_FALSE(BuildStampTexts(1, "h", "", "", &texts));
-  for (std::string hash : {"1a2b3c4\r", "a\"b", "a\\b"}) EXPECT_FALSE(IsStampableHash(hash)) << hash;
+  StampTexts texts;  // the tool's folder unknown; modes that stamp nothing
+  for (int mode : {1, 0, 3})
+    EXPECT_FALSE(BuildStampTexts(mode, "h", mode == 1 ? "" : "\\", "", &texts)) << mode;
+  for (std::string hash : {"1a2b3c4\r", "a\"b", "a\\b", "a\tb"})
+    EXPECT_FALSE(IsStampableHash(hash)) << hash;
+  EXPECT_TRUE(IsStampableHash("fatal: not a git repository (or any of the parent directories)"));
 }
