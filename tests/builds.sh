@@ -22,14 +22,10 @@ hash_is() { [[ $1 == *"$(head_hash)"* ]] || fail "not HEAD's hash: $1"; }
 # new_repo <project file> <text>: the example project with that file in it,
 # committed, and the tool beside it.
 new_repo() {
-  repo=$(mktemp -d "$root/repo.XXXXXX")
-  cp -R "$top/example/Widget" "$repo/"
-  printf '%s\n' "$2" >"$repo/Widget/$1"
-  git_ init -q
+  repo=$(mktemp -d "$root/repo.XXXXXX"); cp -R "$top/example/Widget" "$repo/"
+  printf '%s\n' "$2" >"$repo/Widget/$1"; git_ init -q
   printf 'revstamp\nbin/\nobj/\n' >"$repo/.git/info/exclude"
-  git_ add -A
-  git_ commit -qm Widget
-  cp "$tool" "$repo/Widget/revstamp"
+  git_ add -A; git_ commit -qm Widget; cp "$tool" "$repo/Widget/revstamp"
 }
 # recipe <name>: the code block after "<!-- recipe: <name> -->" in the README.
 recipe() {
@@ -48,9 +44,7 @@ tools=$root/packages prefix=$root/prefix arm64=$root/arm64
 reproducible() {
   # The same bytes from a clone elsewhere, as a user who checks a download
   # builds it (so commit first: the work tree is packed, the clone has HEAD).
-  local f
-  git clone -q "$top" "$root/clone"
-  "$root/clone/tools/package" "$root/again" >/dev/null
+  local f; git clone -q "$top" "$root/clone"; "$root/clone/tools/package" "$root/again" >/dev/null
   for f in "$tools"/*; do cmp -s "$f" "$root/again/${f##*/}" || fail "${f##*/} differs in a clone"; done
 }
 scenario "what tools/package writes, from a clone too" reproducible
@@ -58,8 +52,7 @@ scenario "what tools/package writes, from a clone too" reproducible
 arm64_tool() {  # a static aarch64 tool that stamps HEAD's hash, under emulation
   [[ $(readelf -h "$arm64/bin/revstamp") == *AArch64* && $(readelf -l "$arm64/bin/revstamp") != *INTERP* ]] ||
     fail "not a static aarch64 program"
-  new_repo Widget.txt ""
-  cp "$arm64/bin/revstamp" "$repo/Widget/"
+  new_repo Widget.txt ""; cp "$arm64/bin/revstamp" "$repo/Widget/"
   (cd "$repo/Widget" && qemu-aarch64-static ./revstamp)
   hash_is "$(grep OriginalFilename "$repo/Widget/Widget.rc")"
 }
@@ -85,22 +78,18 @@ cmake_build() {
 add_library(Info OBJECT Widget.cpp)\nrevstamp_stamp(Info MODE 2)' builds=10; }
   new_repo CMakeLists.txt "$(cmake_project "add_executable(Widget WIN32 Widget.cpp Widget.rc)
 $stamp")"
-  mkdir "$repo.build"
-  echo 'set(GRAPHVIZ_CUSTOM_TARGETS TRUE)' >"$repo.build/CMakeGraphVizOptions.cmake"
+  mkdir "$repo.build"; echo 'set(GRAPHVIZ_CUSTOM_TARGETS TRUE)' >"$repo.build/CMakeGraphVizOptions.cmake"
   configure "$repo/Widget" "$repo.build" -G "$generator" --graphviz="$repo.build/targets.dot" >/dev/null
   for n in $(seq $builds); do
     [ "$variant" = recipe ] || rm "$repo/Widget/revstamp"  # the package brings its own
-    next_commit
-    cmake --build "$repo.build" -j 4 --verbose >"$root/log" || fail "build $n"
-    hash_is "$(rc_hash "$repo.build/Widget.exe")"
-    [ "$variant" = recipe ] && continue
+    next_commit; cmake --build "$repo.build" -j 4 --verbose >"$root/log" || fail "build $n"
+    hash_is "$(rc_hash "$repo.build/Widget.exe")"; [ "$variant" = recipe ] && continue
     hash_is "$(grep Copyright "$repo/Widget/Properties/AssemblyInfo.cs")"
     [ "$(grep -c "copy_if_different $prefix/bin/revstamp " "$root/log")" = 1 ] || fail "copies: build $n"
   done
   [ "$variant" = recipe ] || [[ -x $repo/Widget/revstamp && ! -e $repo/Widget/revstamp.exe &&
     $(cat "$repo.build/targets.dot") == *"// Widget -> Widget_revstamp"* ]] || fail "the copy or the targets"
-  touch "$root/before"
-  cmake --build "$repo.build" >/dev/null
+  touch "$root/before"; cmake --build "$repo.build" >/dev/null
   rebuilt=$(find "$repo.build" -newer "$root/before" \( -name '*.obj' -o -name '*.res' -o -name '*.exe' \))
   [ -z "$rebuilt" ] || fail "a build with no new commit rebuilt: $rebuilt"
   cmake --build "$repo.build" --target clean >/dev/null
@@ -124,17 +113,13 @@ cmake_alike() {  # two folders of one name, each with a copy of its own
   new_repo CMakeLists.txt "$(cmake_project $'find_package(revstamp CONFIG REQUIRED)
 add_subdirectory(a/Core)\nadd_subdirectory(b/Core)')"
   for d in a b; do
-    mkdir -p "$repo/Widget/$d"
-    cp -R "$top/example/Widget" "$repo/Widget/$d/Core"
-    sed -i 's/Widget.exe/Core.exe/' "$repo/Widget/$d/Core/Widget.rc"
-    mv "$repo/Widget/$d/Core/Widget.rc" "$repo/Widget/$d/Core/Core.rc"
+    mkdir -p "$repo/Widget/$d"; cp -R "$top/example/Widget" "$repo/Widget/$d/Core"
+    sed 's/Widget.exe/Core.exe/' "$top/example/Widget/Widget.rc" >"$repo/Widget/$d/Core/Core.rc"
     printf 'add_executable(Core%s WIN32 Widget.cpp Core.rc)\nrevstamp_stamp(Core%s)\n' $d $d \
       >"$repo/Widget/$d/Core/CMakeLists.txt"
   done
-  git_ add -A
-  git_ commit -qm Cores
-  configure "$repo/Widget" "$repo.build" -G Ninja >/dev/null
-  cmake --build "$repo.build" >/dev/null
+  git_ add -A; git_ commit -qm Cores
+  configure "$repo/Widget" "$repo.build" -G Ninja >/dev/null; cmake --build "$repo.build" >/dev/null
   for d in a b; do hash_is "$(rc_hash "$repo.build/$d/Core/Core$d.exe")"; done
 }
 scenario "CMake package, two folders named alike" cmake_alike
@@ -154,11 +139,7 @@ xbuild_project() {
 $(recipe msbuild)
 </Project>"
   xbuild_() { (cd "$repo/Widget" && xbuild /v:normal) >"$root/log" 2>&1 || fail "xbuild: $(grep -m3 error "$root/log")"; }
-  for n in 1 2; do
-    next_commit
-    xbuild_
-    hash_is "$(mono "$repo/Widget/bin/Debug/Widget.exe")"
-  done
+  for n in 1 2; do next_commit; xbuild_; hash_is "$(mono "$repo/Widget/bin/Debug/Widget.exe")"; done
   xbuild_
   grep -q 'Skipping target "CoreCompile"' "$root/log" || fail "a build with no new commit compiled"
   grep -q "revstamp can't tell what machine" "$root/log" || fail "the package's targets didn't warn"
@@ -166,9 +147,7 @@ $(recipe msbuild)
 scenario "MSBuild (xbuild)" xbuild_project
 
 if ! command -v dotnet >/dev/null; then
-  echo "builds: no .NET SDK (dotnet), so the NuGet package's solution is not built"
-  finish builds
-  exit
+  echo "builds: no .NET SDK (dotnet), so the NuGet package's solution is not built"; finish builds; exit
 fi
 
 # A solution built by the .NET SDK, with the NuGet package: projects side by
@@ -188,33 +167,25 @@ copyright() { grep Copyright "$repo/$1/$cs"; }
 dll() { grep -ao "$(head_hash)" "$repo/$1.dll"; }
 
 solution() {
-  local row name p n
-  repo=$solution
-  git_ init -q
+  local row name p n; repo=$solution; git_ init -q
   printf '<configuration><packageSources><clear /><add key="local" value="%s" />
   </packageSources></configuration>\n' "$tools" >"$repo/nuget.config"
   for row in "App:TargetFramework=$net" "Multi:TargetFrameworks=$net;$net-browser" \
       "Widget:TargetFramework=$net RevstampMode=1" "Off:TargetFramework=$net RevstampEnabled=false" \
       "None:TargetFramework=$net" "$odd:TargetFramework=$net"; do
-    name=${row%%:*}
-    cp -R "$top/example/Widget" "$repo/$name"
+    name=${row%%:*}; cp -R "$top/example/Widget" "$repo/$name"
     for p in ${row#*:} GenerateAssemblyInfo=false; do echo "<${p%%=*}>${p#*=}</${p%%=*}>"; done |
       printf '<Project Sdk="Microsoft.NET.Sdk"><PropertyGroup>%s</PropertyGroup><ItemGroup>
   <PackageReference Include="revstamp" Version="%s" PrivateAssets="all" /></ItemGroup></Project>\n' \
       "$(cat)" "$version" >"$repo/$name/$name.csproj"
   done
-  rm -r "$repo/None/Properties"
-  sed -i 's/>false</>true</' "$repo/None/None.csproj"
+  rm -r "$repo/None/Properties"; sed -i 's/>false</>true</' "$repo/None/None.csproj"
   (cd "$repo" && dotnet new sln -n All >/dev/null && dotnet sln add ./*/*.csproj >/dev/null)
-  printf 'revstamp\nbin/\nobj/\n' >"$repo/.gitignore"
-  git_ add -A
-  git_ commit -qm solution
+  printf 'revstamp\nbin/\nobj/\n' >"$repo/.gitignore"; git_ add -A; git_ commit -qm solution
   for n in 1 2 3; do
-    next_commit
-    dotnet_
+    next_commit; dotnet_
     for dll in App/bin/Debug/$net/App Multi/bin/Debug/$net{,-browser}/Multi; do hash_is "$(dll "$dll")"; done
-    hash_is "$(grep -a OriginalFilename "$repo/Widget/Widget.rc")"
-    hash_is "$(copyright "$odd")"
+    hash_is "$(grep -a OriginalFilename "$repo/Widget/Widget.rc")"; hash_is "$(copyright "$odd")"
     git_ diff --quiet -- Off && [ ! -e "$repo/Off/revstamp" ] || fail "Off was stamped"
     [ "$(grep -c "warning : revstamp: this project has no Properties.AssemblyInfo.cs" "$root/warnings")" = 1 ] &&
       [ ! -e "$repo/None/revstamp" ] || fail "None: not one warning, or a copy"
@@ -225,10 +196,7 @@ scenario "a solution built by the .NET SDK, in parallel" solution
 no_op() {
   # A build with nothing new starts no tool and writes no assembly (but in
   # the odd folder, which the SDK compiles at every build: a ; splits it).
-  local rewritten
-  repo=$solution
-  touch "$root/before"
-  dotnet_
+  local rewritten; repo=$solution; touch "$root/before"; dotnet_
   ! grep -q 'revstamp [12]$' "$root/log" || fail "a build with no new commit ran the tool"
   rewritten=$(find "$repo" -newer "$root/before" -name '*.dll' ! -path "$repo/Odd*")
   [ -z "$rewritten" ] || fail "a build with no new commit rewrote: $rewritten"
@@ -239,19 +207,10 @@ other_verbs() {
   # A framework built alone, and the builds of pack, publish and test (of a
   # test project; the test host it lacks fails after), stamp too, all
   # without copying the tool again.
-  local copied verb
-  repo=$solution
-  copied=$(stat -c %Z "$repo/App/revstamp")
-  next_commit
-  dotnet_ build Multi -f "$net"
-  hash_is "$(dll "Multi/bin/Debug/$net/Multi")"
-  for verb in pack publish; do
-    next_commit
-    dotnet_ "$verb" App
-    hash_is "$(copyright App)"
-  done
-  next_commit
-  (cd "$repo" && dotnet test App -p:IsTestProject=true) >/dev/null 2>&1 || true
+  local copied verb; repo=$solution; copied=$(stat -c %Z "$repo/App/revstamp")
+  next_commit; dotnet_ build Multi -f "$net"; hash_is "$(dll "Multi/bin/Debug/$net/Multi")"
+  for verb in pack publish; do next_commit; dotnet_ "$verb" App; hash_is "$(copyright App)"; done
+  next_commit; (cd "$repo" && dotnet test App -p:IsTestProject=true) >/dev/null 2>&1 || true
   hash_is "$(copyright App)"
   [ "$(stat -c %Z "$repo/App/revstamp")" = "$copied" ] || fail "the tool was copied again"
 }
@@ -262,25 +221,13 @@ not_stamped_yet() {
   # nothing else changed, stamps: Git's lock held for good through a build
   # (which leaves the previous stamp), a file the tool can't rewrite
   # (read-only). And a file restored by the user is stamped again.
-  repo=$solution
-  next_commit
-  touch "$repo/.git/index.lock"
-  dotnet_ build App
-  rm "$repo/.git/index.lock"
-  [[ $(copyright App) != *$(head_hash)* ]] || fail "stamped under Git's lock"
-  dotnet_ build App
-  hash_is "$(copyright App)"
-  next_commit
-  git_ checkout -- "App/$cs"
-  chmod a-w "$repo/App/$cs"
-  dotnet_ build App
+  repo=$solution; next_commit; touch "$repo/.git/index.lock"; dotnet_ build App
+  rm "$repo/.git/index.lock"; [[ $(copyright App) != *$(head_hash)* ]] || fail "stamped under Git's lock"
+  dotnet_ build App; hash_is "$(copyright App)"
+  next_commit; git_ checkout -- "App/$cs"; chmod a-w "$repo/App/$cs"; dotnet_ build App
   [[ $(copyright App) != *$(head_hash)* ]] || fail "a read-only file was stamped"
-  chmod u+w "$repo/App/$cs"
-  dotnet_ build App
-  hash_is "$(copyright App)"
-  git_ checkout -- "App/$cs"
-  dotnet_ build App
-  hash_is "$(copyright App)"
+  chmod u+w "$repo/App/$cs"; dotnet_ build App; hash_is "$(copyright App)"
+  git_ checkout -- "App/$cs"; dotnet_ build App; hash_is "$(copyright App)"
 }
 scenario "NuGet: builds that couldn't stamp, and a file restored by the user" not_stamped_yet
 
@@ -288,14 +235,11 @@ design_time() {
   # Design-time builds (the IDE's, while the user types), of a project and
   # of one framework of a project with several: no copy, no restore of the
   # file being edited, no stamp.
-  local build project
-  repo=$solution
+  local build project; repo=$solution
   for project in "App" "Multi -p:TargetFramework=$net"; do
     for build in -p:DesignTimeBuild=true -p:SkipCompilerExecution=true; do
-      read -r -a args <<<"$project"
-      next_commit
-      rm -f "$repo/${args[0]}/revstamp"
-      echo "// edit" >>"$repo/${args[0]}/$cs"
+      read -r -a args <<<"$project"; next_commit
+      rm -f "$repo/${args[0]}/revstamp"; echo "// edit" >>"$repo/${args[0]}/$cs"
       (cd "$repo" && dotnet msbuild "${args[0]}/${args[0]}.csproj" -t:Compile "$build" "${args[@]:1}") >/dev/null
       [[ ! -e $repo/${args[0]}/revstamp && $(tail -1 "$repo/${args[0]}/$cs") == "// edit" ]] ||
         fail "$project $build stamped"
@@ -309,25 +253,17 @@ linked_work_tree() {
   # Visual Studio's fast up-to-date check watches Git's files that a commit
   # changes, in a work tree whose .git is a folder and in a linked one. With
   # the reflog off, only the branch changes, which is the common folder's.
-  local tree
-  repo=$solution
-  git_ worktree add -q "$root/linked"
+  local tree before; repo=$solution; git_ worktree add -q "$root/linked"
   for tree in "$repo" "$root/linked"; do
     (cd "$tree" && dotnet restore App >/dev/null)
     watched() { (cd "$tree" && dotnet msbuild App/App.csproj -getItem:UpToDateCheckInput) |
       sed -n 's/.*"FullPath": "\(.*\)",/\1/p' | xargs -r stat -c %y; }
-    local before
-    before=$(watched)
-    repo=$tree next_commit
+    before=$(watched); repo=$tree next_commit
     [ -n "$before" ] && [ "$(watched)" != "$before" ] || fail "$tree: a commit changed nothing watched"
   done
-  repo=$root/linked
-  git_ config core.logAllRefUpdates false
+  repo=$root/linked; git_ config core.logAllRefUpdates false
   rm -r "$(git_ rev-parse --absolute-git-dir)/logs"  # Git appends to the logs there are
-  dotnet_ build App
-  next_commit
-  dotnet_ build App
-  hash_is "$(copyright App)"
+  dotnet_ build App; next_commit; dotnet_ build App; hash_is "$(copyright App)"
 }
 scenario "NuGet: a linked work tree" linked_work_tree
 
@@ -345,8 +281,7 @@ choice() {
       "-p:_RevstampHost=win-x64 /tools/win-x64/revstamp.exe" \
       "-p:_RevstampHost=win-arm64 /tools/win-x64/revstamp.exe" "-p:_RevstampHost=osx-arm64 " \
       "-p:OS=Windows_NT /tools/win-x64/revstamp.exe" "-p:OS=Unix /tools/linux-x64/revstamp"; do
-    read -r host expected <<<"$row"
-    got=$(dotnet msbuild "$root/X.vcxproj" -getProperty:_RevstampTool "$host" -p:NETCoreSdkPortableRuntimeIdentifier=)
+    read -r host expected <<<"$row"; got=$(dotnet msbuild "$root/X.vcxproj" -getProperty:_RevstampTool "$host" -p:NETCoreSdkPortableRuntimeIdentifier=)
     [[ $got == *"$expected" && ( -n $expected || -z $got ) ]] || fail "$host: '$got'"
   done
   [ "$(dotnet msbuild "$root/X.vcxproj" -getProperty:RevstampMode)" = 1 ] || fail "C++: not mode 1"

@@ -40,23 +40,17 @@ restore() { echo "[checkout][--][$1]"; }
 
 # add_project <path>: the example project at <path> in $repo, named after
 # its last folder: its resource script renamed and naming <name>.exe,
-# committed, with the tool beside it.
+# committed, with the tool beside it. new_project: in a fresh repository.
 add_project() {
   proj=$repo/$1 name=${1##*/}
-  mkdir -p "$proj"
-  cp -R "$example/." "$proj/"
+  mkdir -p "$proj"; cp -R "$example/." "$proj/"
   [ "$name" = Widget ] || mv "$proj/Widget.rc" "$proj/$name.rc"
   replace_first "$proj/$name.rc" '"Widget.exe"' "\"$name.exe\""
-  git_ add -A
-  git_ commit -qm project
-  cp "$tool" "$proj/$exe"
+  git_ add -A; git_ commit -qm project; cp "$tool" "$proj/$exe"
 }
-# new_project <folder name>: add_project in a fresh repository.
 new_project() {
-  repo=$(mktemp -d "$root/repo.XXXXXX")
-  git_ init -q
-  echo "$exe" >>"$repo/.git/info/exclude"
-  add_project "$1"
+  repo=$(mktemp -d "$root/repo.XXXXXX"); git_ init -q
+  echo "$exe" >>"$repo/.git/info/exclude"; add_project "$1"
 }
 
 # launch [args...]: starts the tool ($exe, or as TOOL names it) in $proj,
@@ -74,32 +68,20 @@ launch() {
   fi
 }
 export_head() {
-  rm -rf "$root/store"
-  mkdir "$root/store"
-  git_ archive HEAD | tar -x -C "$root/store"
-  export REVSTAMP_TEST_HASH
-  REVSTAMP_TEST_HASH=${HASH:-$(head_hash)}  # HASH: git's answer
+  rm -rf "$root/store"; mkdir "$root/store"; git_ archive HEAD | tar -x -C "$root/store"
+  export REVSTAMP_TEST_HASH; REVSTAMP_TEST_HASH=${HASH:-$(head_hash)}  # HASH: git's answer
 }
 
 # run_tool [args...]: one run, which must end with 0 and print nothing. Sets
 # $calls: the git calls it made, one line each. start_tool and end_tool do
 # the same around whatever the test does meanwhile; $pid is the run's.
-start_tool() {
-  rm -f "$log"
-  export_head
-  launch "$@" >"$root/out" 2>&1 &
-  pid=$!
-}
+start_tool() { rm -f "$log"; export_head; launch "$@" >"$root/out" 2>&1 & pid=$!; }
 end_tool() {
-  local status=0
-  wait "$pid" || status=$?
+  local status=0; wait "$pid" || status=$?
   expect_eq "exit status and output" "$status $(cat "$root/out")" "0 "
   calls=$(cat "$log" 2>/dev/null || true)
 }
-run_tool() {
-  start_tool "$@"
-  end_tool
-}
+run_tool() { start_tool "$@"; end_tool; }
 # until_ <command...>: waits until the command succeeds (true) or the run
 # has ended without it doing so (false): a sign, not a time.
 until_() {
@@ -112,17 +94,11 @@ now() { date +%s%3N; }  # in milliseconds
 # $log then holds the calls of the runs at once.
 at_once() {
   local t one p pids=()
-  t=$(now)
-  proj=$repo/$1 run_tool
-  one=$(($(now) - t))
-  rm -f "$log"
-  t=$(now)
+  t=$(now); proj=$repo/$1 run_tool; one=$(($(now) - t)); rm -f "$log"; t=$(now)
   for p in "$@"; do
-    (proj=$repo/$p && launch >"$root/out.$p" 2>&1; echo "$?" >>"$root/out.$p") &
-    pids+=($!)
+    (proj=$repo/$p && launch >"$root/out.$p" 2>&1; echo "$?" >>"$root/out.$p") & pids+=($!)
   done
-  wait "${pids[@]}"
-  t=$(($(now) - t))
+  wait "${pids[@]}"; t=$(($(now) - t))
   [ "$t" -lt $((2 * one)) ] || fail "$# runs at once took $t ms, one alone $one ms"
   expect_eq "exit statuses and output" "$(cat "${@/#/$root/out.}")" "$(printf '0\n%.0s' "$@")"
 }
@@ -130,18 +106,14 @@ at_once() {
 # or each file (an flock on POSIX), until `release`; returns once it does.
 # A holder whose scenario ended first lets go once its signs are removed.
 hold() {
-  local p args=() wins=()
-  signs=$(mktemp -d "$root/signs.XXXXXX")
+  local p args=() wins=(); signs=$(mktemp -d "$root/signs.XXXXXX")
   for p in "$@"; do args+=(flock "$p") wins+=("$(winpath "$p")"); done  # flock(1): the lock
   if [ "$platform" = posix ]; then "${args[@]}" sh -c 'touch "$0/held"
     until [ -e "$0/release" ] || [ ! -d "$0" ]; do sleep 0.05; done' "$signs" & holder=$!
   else wine "$bin/git.exe" --child=hold "$(winpath "$signs")" "${wins[@]}" & holder=$!; fi
   until [ -e "$signs/held" ]; do kill -0 $holder || fail "no holder"; sleep 0.05; done
 }
-release() {
-  touch "$signs/release"
-  wait $holder
-}
+release() { touch "$signs/release"; wait $holder; }
 
 # expect_file <file> [<text> <replacement>]: the file in $proj holds its
 # committed bytes, with the first <text> replaced.
@@ -159,83 +131,57 @@ cs_stamped() {
 mtime() { stat -c %y "$proj/Widget.rc" | cut -c1-27; }  # to 100 ns, as Windows keeps it
 
 both_modes() {
+  local listing stamped_at
   new_project Widget
   # The rewrite is a new file, which a hard link doesn't follow, and which is
   # what the file was besides its bytes: its permissions (POSIX), its
-  # attributes (Windows).
+  # attributes (Windows). Both change the file's ctime: without a refresh,
+  # Git's restore rewrites the file whenever a second has passed since the
+  # commit.
   ln "$proj/Widget.rc" "$root/link"
   attributes() { (cd "$proj" && wine cmd /c attrib "$@" Widget.rc); }
   if [ "$platform" = posix ]; then chmod 0604 "$proj/Widget.rc"; else attributes +h; fi
-  # Both change the file's ctime: without a refresh, Git's restore rewrites
-  # the file whenever a second has passed since the commit.
   git_ update-index -q --refresh
   # A run killed outright left its new file behind: the next run removes it,
   # in either mode, and none of the user's files that only look alike.
   touch "$proj/Widget.rc.revstamp-notes.txt" "$proj/Widget.rc.revstamX-x1Y2z3"
-  local listing stamped_at
-  listing=$(ls -A "$proj")
-  touch "$proj"/{Widget.rc,Properties/AssemblyInfo.cs}.revstamp-x1Y2z3
-  run_tool
-  rc_stamped
-  expect_file Properties/AssemblyInfo.cs
+  listing=$(ls -A "$proj"); touch "$proj"/{Widget.rc,Properties/AssemblyInfo.cs}.revstamp-x1Y2z3
+  run_tool; rc_stamped; expect_file Properties/AssemblyInfo.cs
   expect_eq files "$(ls -A "$proj")" "$listing"
   expect_eq "git calls" "$calls" "$rev_parse"$'\n'"$(restore Widget.rc)"
   cmp -s "$root/link" "$example/Widget.rc" || fail "the file was written in place"
   if [ "$platform" = posix ]; then expect_eq mode "$(stat -c %a "$proj/Widget.rc")" 604
   else [[ $(attributes) == "A   H "* ]] || fail "the file is no longer hidden: $(attributes)"; fi
-  run_tool 2
-  cs_stamped
-  rc_stamped
-  expect_eq files "$(ls -A "$proj/Properties")" AssemblyInfo.cs
+  run_tool 2; cs_stamped; rc_stamped; expect_eq files "$(ls -A "$proj/Properties")" AssemblyInfo.cs
   expect_eq "git calls" "$calls" "$rev_parse"$'\n'"$(restore "Properties${sep}AssemblyInfo.cs")"
-  stamped_at=$(mtime)
-  run_tool
+  stamped_at=$(mtime); run_tool
   expect_eq "time after a run with no new commit" "$(mtime)" "$stamped_at"
-  next_commit
-  run_tool
-  run_tool 2
-  rc_stamped
-  cs_stamped
+  next_commit; run_tool; run_tool 2; rc_stamped; cs_stamped
   [ "$(mtime)" \> "$stamped_at" ] || fail "the bytes changed, the time stayed"
   # Over 1 MiB the time isn't kept: the file has the time of its rewrite.
-  git_ checkout -q -- .
-  printf '//%1048576s\n' "" >>"$proj/Widget.rc"
-  git_ commit -qam big
-  run_tool
-  stamped_at=$(mtime)
-  run_tool
-  rc_stamped
+  git_ checkout -q -- .; printf '//%1048576s\n' "" >>"$proj/Widget.rc"; git_ commit -qam big
+  run_tool; stamped_at=$(mtime); run_tool; rc_stamped
   [ "$(mtime)" \> "$stamped_at" ] || fail "over 1 MiB, the time was kept"
 }
 scenario "mode 1 stamps the resource script, mode 2 AssemblyInfo.cs, anew after a commit" both_modes
 
-no_stamp() {  # a mode that stamps nothing: git is asked for the hash, and that is all
-  new_project Widget
-  run_tool 3
-  expect_file Widget.rc
-  expect_file Properties/AssemblyInfo.cs
+no_stamp() {  # git is asked for the hash, and that is all
+  new_project Widget; run_tool 3; expect_file Widget.rc; expect_file Properties/AssemblyInfo.cs
   expect_eq "git calls" "$calls" "$rev_parse"
 }
 scenario "mode 3 stamps nothing" no_stamp
 
 # folder <name> <quoted or refused>: a folder name with what the interpreter
 # would act on is quoted; one with what quotes can't protect is left alone:
-# no restore, no stamp, edits kept.
+# no restore, no stamp, edits kept. (In Windows form, back\slash would name
+# the folder back/slash/.)
 folder() {
-  new_project "$1"
-  echo "uncommitted edit" >>"$proj/$1.rc"
-  # In Windows form, back\slash would name the folder back/slash/.
-  if [ "$1" = 'back\slash' ]; then
-    mkdir -p "$repo/back/slash"
-    sed 's/Widget.exe/slash.exe/' "$example/Widget.rc" >"$repo/back/slash/slash.rc"
-  fi
-  local before
-  before=$(mktemp -d "$root/before.XXXXXX")
-  cp -R "$repo/." "$before"
-  run_tool
+  local before; new_project "$1"; echo "uncommitted edit" >>"$proj/$1.rc"
+  [ "$1" != 'back\slash' ] || { mkdir -p "$repo/back/slash" &&
+    sed 's/Widget.exe/slash.exe/' "$example/Widget.rc" >"$repo/back/slash/slash.rc"; }
+  before=$(mktemp -d "$root/before.XXXXXX"); cp -R "$repo/." "$before"; run_tool
   if [ "$2" = quoted ]; then
-    rc_stamped
-    expect_eq "git calls" "$calls" "$rev_parse"$'\n'"$(restore "$1.rc")"
+    rc_stamped; expect_eq "git calls" "$calls" "$rev_parse"$'\n'"$(restore "$1.rc")"
   else
     diff -r -x .git "$before" "$repo" >/dev/null || fail "files changed"
     expect_eq "git calls" "$calls" "$rev_parse"
@@ -246,8 +192,7 @@ scenario "a folder name the command can't carry" folder "100%" refused
 [ "$platform" = wine ] || scenario "a folder name with a backslash" folder 'back\slash' refused
 
 missing_git() {  # the interpreter's message takes the hash's place
-  new_project Widget
-  NO_GIT=1 run_tool
+  new_project Widget; NO_GIT=1 run_tool
   if [ "$platform" = wine ]; then expect_file Widget.rc  # cmd.exe's ends in CR LF: not stamped
   else expect_file Widget.rc "$(rc_line Widget.exe)" "$(rc_line "'git' is not recognized as an \
 internal or external command, operable program or batch file.")"; fi
@@ -255,10 +200,8 @@ internal or external command, operable program or batch file.")"; fi
 scenario "git missing" missing_git
 
 refused_hash() {  # from a wrapper: the file is restored all the same
-  new_project Widget
-  echo "uncommitted edit" >>"$proj/Widget.rc"
-  HASH='1a2b\3c4' run_tool
-  expect_file Widget.rc
+  new_project Widget; echo "uncommitted edit" >>"$proj/Widget.rc"
+  HASH='1a2b\3c4' run_tool; expect_file Widget.rc
 }
 scenario "a hash that can't be stamped" refused_hash
 
@@ -269,17 +212,13 @@ scenario "a hash that can't be stamped" refused_hash
 encoded() {
   local folder=$1 from=$2 encoding=$3 stamped=$4 codepage=${5:-} lang=${LANG-} bom=""
   [ -z "$codepage" ] || lang=en_US.UTF-8
+  [ "$encoding" != UTF-16LE ] || bom=$'\xff\xfe'
   ansi() { if [ "$platform" = posix ]; then cat; else iconv -f UTF-8 -t "${codepage:-GBK}"; fi; }
   new_project "$folder"
-  [ "$encoding" != UTF-16LE ] || bom=$'\xff\xfe'
   { printf %s "$bom"; iconv -f "$from" -t "$encoding" "$proj/$folder.rc"; } >"$root/encoded"
-  mv "$root/encoded" "$proj/$folder.rc"
-  echo "*.rc binary" >"$proj/.gitattributes"
-  git_ add -A
-  git_ commit -qm "saved in $encoding"
-  LANG=$lang run_tool
-  next_commit
-  LANG=$lang run_tool  # the second restores a stamped one
+  mv "$root/encoded" "$proj/$folder.rc"; echo "*.rc binary" >"$proj/.gitattributes"
+  git_ add -A; git_ commit -qm "saved in $encoding"
+  LANG=$lang run_tool; next_commit; LANG=$lang run_tool  # the second restores a stamped one
   expect_eq "git calls" "$calls" "$rev_parse"$'\n'"$(restore "$(printf %s "$folder.rc" | ansi)")"
   git_ show "HEAD:$folder/$folder.rc" >"$root/expected"
   if [ "$stamped" = yes ]; then
@@ -296,40 +235,32 @@ else
   rows+=("工具 UTF-8 GBK yes" "工具 UTF-8 UTF-16LE yes" "Café UTF-8 UTF-16LE yes CP1252")
 fi
 for row in "${rows[@]}"; do
-  read -r -a args <<<"$row"
-  scenario "folder ${args[0]}, script in ${args[2]}" encoded "${args[@]}"
+  read -r -a args <<<"$row"; scenario "folder ${args[0]}, script in ${args[2]}" encoded "${args[@]}"
 done
 
 # The tool's own path, as it sees it, of 259 characters (it is renamed to
 # fill them) and of 260, which can only have been cut short.
 long_path() {
-  local seen long
-  new_project Widget
-  seen=$proj/
+  local seen long; new_project Widget; seen=$proj/
   [ "$platform" = posix ] || seen=$(winpath "$proj")\\
-  long=$(printf "%$(($1 - ${#seen} - ${#exe}))s" "" | tr ' ' x)$exe
-  mv "$proj/$exe" "$proj/$long"
-  exe=$long run_tool
-  if [ "$1" = 259 ]; then rc_stamped; else expect_file Widget.rc; fi
+  long=$(printf "%$(($1 - ${#seen} - ${#exe}))s" "" | tr ' ' x)$exe; mv "$proj/$exe" "$proj/$long"
+  exe=$long run_tool; if [ "$1" = 259 ]; then rc_stamped; else expect_file Widget.rc; fi
 }
-scenario "the tool's path of 259 characters" long_path 259
-scenario "the tool's path of 260 characters" long_path 260
+for length in 259 260; do scenario "the tool's path of $length characters" long_path $length; done
 
 # Parallel builds start pre-build steps so: projects side by side, and one
 # project in two configurations. Git's restore takes the work tree's index
 # lock and writes the file in steps, so runs must take turns: after each
 # round every file is exactly the stamped one, and nothing else changed.
 rounds() {
-  local paths=(Widget App x/y/Deep Tool x/y/Deeper Lib Core z/w/Svc) rounds=15 round i p targets
+  local paths=(Widget App x/y/Deep Tool x/y/Deeper Lib Core z/w/Svc) rounds=15 round i p
   [ "$platform" = posix ] || paths=("${paths[@]:0:4}") rounds=5
-  new_project Widget
-  for p in "${paths[@]:1}"; do add_project "$p"; done
+  new_project Widget; for p in "${paths[@]:1}"; do add_project "$p"; done
   for round in $(seq "$rounds"); do
-    next_commit
-    export_head
+    next_commit; export_head
     for i in "${!paths[@]}"; do
-      proj=$repo/${paths[i]} targets=("${paths[i]##*/}.rc" Properties/AssemblyInfo.cs)
-      echo "uncommitted edit" >>"$proj/${targets[i % 2]}"
+      proj=$repo/${paths[i]} name=${paths[i]##*/}
+      if [ $((i % 2)) = 0 ]; then echo "edit" >>"$proj/$name.rc"; else echo "edit" >>"$proj/Properties/AssemblyInfo.cs"; fi
       launch $((i % 2 + 1)) & launch $((i % 2 + 1)) &
     done >/dev/null 2>&1
     wait
@@ -345,47 +276,35 @@ rounds() {
 }
 scenario "projects of one work tree at once, round after round" rounds
 
+# An IDE holds Git's lock as the run starts: the run tries again, without
+# the work tree's lock meanwhile, and stamps the new commit once Git lets
+# go. On POSIX the run starts with SIGCHLD ignored, as some build drivers
+# start theirs: each child's status still counts (Git's warnings stay out
+# of the hash).
 git_lock_for_a_while() {
-  # An IDE holds it as the run starts: the run tries again, without the work
-  # tree's lock meanwhile, and stamps the new commit once Git lets go. On
-  # POSIX the run starts with SIGCHLD ignored, as some build drivers start
-  # theirs: each child's status still counts (Git's warnings stay out of the
-  # hash).
-  new_project Widget
-  run_tool
-  next_commit
-  touch "$repo/.git/index.lock"
+  new_project Widget; run_tool; next_commit; touch "$repo/.git/index.lock"
   WRAP='perl -e $SIG{CHLD}=IGNORE;exec@ARGV' start_tool
   until_ tries 2 || fail "the restore was not tried again"
-  sleep 3  # how long the IDE holds it, not a wait for a sign
-  rm "$repo/.git/index.lock"
-  end_tool
-  rc_stamped
+  sleep 3; rm "$repo/.git/index.lock"  # how long the IDE holds it, not a wait for a sign
+  end_tool; rc_stamped
 }
 scenario "Git's index lock held elsewhere for a few seconds" git_lock_for_a_while
 
+# A crashed Git leaves its lock behind: each run gives up after about 10 s
+# and stamps whatever the file holds, so a file never stamped gets the new
+# commit (and an earlier commit's stamp no longer matches). The runs give
+# up at once: together they take at most twice as long as one such run.
 git_lock_for_good() {
-  # A crashed Git leaves its lock behind: each run gives up after about 10 s
-  # and stamps whatever the file holds, so a file never stamped gets the new
-  # commit (and an earlier commit's stamp no longer matches). The runs give
-  # up at once: together they take at most twice as long as one such run.
-  local paths=(A B C D E) p
-  [ "$platform" = posix ] || paths=(A B)
-  new_project Widget
-  for p in "${paths[@]}"; do add_project "$p"; run_tool; done
-  next_commit
-  touch "$repo/.git/index.lock"
-  at_once "${paths[@]}" Widget
+  local paths=(A B C D E) p; [ "$platform" = posix ] || paths=(A B)
+  new_project Widget; for p in "${paths[@]}"; do add_project "$p"; run_tool; done
+  next_commit; touch "$repo/.git/index.lock"; at_once "${paths[@]}" Widget
   proj=$repo/Widget name=Widget rc_stamped
 }
 scenario "Git's index lock left behind for good" git_lock_for_good
 
 no_file() {  # a restore that fails for anything but Git's lock is not tried again
-  new_project Widget
-  git_ rm -q Widget/Properties/AssemblyInfo.cs
-  git_ commit -qm rm
-  run_tool 2
-  expect_eq "restores" "$(grep -c checkout "$log")" 1
+  new_project Widget; git_ rm -q Widget/Properties/AssemblyInfo.cs; git_ commit -qm rm
+  run_tool 2; expect_eq "restores" "$(grep -c checkout "$log")" 1
 }
 scenario "mode 2 without the file" no_file
 
@@ -401,50 +320,31 @@ scenario "mode 2 without the file" no_file
 # (flock <folder> <build>): the tool's own lock is elsewhere.
 blocked_on() { grep -q -- "-> FLOCK .*:$(stat -c %i "$1") " /proc/locks; }
 held() {
-  local kind=$1 via=$2 entry link=$root/linked.$RANDOM wt=$root/wt.$RANDOM
-  new_project x/Widget
-  entry=$repo/.git TOOL= WRAP=
-  if [ "$via" = linked ]; then  # the link named as the folder it stands for
-    mkdir "$link"
-    ln -s "$proj" "$link/"
-    TOOL=$link/Widget/$exe WRAP="timeout 120 flock $repo"
+  local link=$root/linked.$RANDOM wt=$root/wt.$RANDOM entry
+  new_project x/Widget; entry=$repo/.git TOOL= WRAP=
+  if [ "$2" = linked ]; then  # the link named as the folder it stands for
+    mkdir "$link"; ln -s "$proj" "$link/"; TOOL=$link/Widget/$exe WRAP="timeout 120 flock $repo"
+  elif [ "$2" = worktree ]; then
+    git_ worktree add -q "$wt"; repo=$wt proj=$wt/x/Widget entry=$wt/.git; cp "$tool" "$proj/$exe"
   fi
-  if [ "$via" = worktree ]; then
-    git_ worktree add -q "$wt"
-    repo=$wt proj=$wt/x/Widget entry=$wt/.git
-    cp "$tool" "$proj/$exe"
-  fi
-  [ "$kind" = lock ] || entry=$proj/Widget.rc
-  hold "$entry"
-  start_tool
-  WRAP=
-  if [ "$kind" = file ]; then
-    until_ tries 2 || fail "the run didn't try again"
-  else
-    until_ blocked_on "$entry" || fail "the run didn't wait"
-    sleep 3
-    blocked_on "$entry" || fail "the run gave up waiting"
-  fi
-  release
-  end_tool
-  rc_stamped
+  [ "$1" = lock ] || entry=$proj/Widget.rc
+  hold "$entry"; start_tool; WRAP=
+  if [ "$1" = file ]; then until_ tries 2 || fail "the run didn't try again"
+  else until_ blocked_on "$entry" || fail "the run didn't wait"
+    sleep 3; blocked_on "$entry" || fail "the run gave up waiting"; fi
+  release; end_tool; rc_stamped
 }
-rows=("file direct")
-[ "$platform" = wine ] || rows+=("lock direct" "lock linked" "lock worktree")
+rows=("file direct"); [ "$platform" = wine ] || rows+=("lock direct" "lock linked" "lock worktree")
 for row in "${rows[@]}"; do scenario "another process holds the ${row/ /, }" held $row; done
 
+# Each run waits 2 s for its own target, then gives up, and the file keeps
+# its bytes; the runs wait at once: together they take at most twice as
+# long as one such run alone, not one wait after another. Two seconds leave
+# room for 10 tries at most, however fast the machine.
 held_for_good() {
-  # Each run waits 2 s for its own target, then gives up, and the file keeps
-  # its bytes; the runs wait at once: together they take at most twice as
-  # long as one such run alone, not one wait after another. Two seconds
-  # leave room for 10 tries at most, however fast the machine.
-  local paths=(A B C D) p
-  [ "$platform" = posix ] || paths=(A B C)
-  new_project A
-  for p in "${paths[@]:1}"; do add_project "$p"; done
-  hold "$repo"/?/?.rc
-  at_once "${paths[@]}"
-  release
+  local paths=(A B C D) p; [ "$platform" = posix ] || paths=(A B C)
+  new_project A; for p in "${paths[@]:1}"; do add_project "$p"; done
+  hold "$repo"/?/?.rc; at_once "${paths[@]}"; release
   for p in "${paths[@]}"; do
     proj=$repo/$p name=$p expect_file "$p.rc"
     [ "$(grep -c "$p.rc" "$log")" -le 10 ] || fail "$p: $(grep -c "$p.rc" "$log") tries"
@@ -454,67 +354,45 @@ scenario "targets held for good, in several projects at once" held_for_good
 
 if [ "$platform" = posix ]; then
   failing_hook() {
-    new_project Widget
-    echo "uncommitted edit" >>"$proj/Properties/AssemblyInfo.cs"
+    new_project Widget; echo "uncommitted edit" >>"$proj/Properties/AssemblyInfo.cs"
     printf '#!/bin/sh\necho ran >>"%s/hook"\nexit 2\n' "$root" >"$repo/.git/hooks/post-checkout"
-    chmod +x "$repo/.git/hooks/post-checkout"
-    run_tool 2
-    cs_stamped
+    chmod +x "$repo/.git/hooks/post-checkout"; run_tool 2; cs_stamped
     expect_eq "restores, hook runs" "$(grep -c checkout "$log") $(cat "$root/hook")" "1 ran"
   }
   scenario "a post-checkout hook that fails, after the restore" failing_hook
 
   odd_path() {
-    new_project Widget
-    mkdir -p "$root/nonexec" "$root/folder/git"
-    touch "$root/nonexec/git"
-    printf '#!/bin/sh\necho 0bad0\n' >"$proj/git"
-    chmod +x "$proj/git"
+    new_project Widget; mkdir -p "$root/nonexec" "$root/folder/git"; touch "$root/nonexec/git"
+    printf '#!/bin/sh\necho 0bad0\n' >"$proj/git"; chmod +x "$proj/git"
     (cd "$proj" && PATH=":$root/nonexec:$root/folder:$root/bin:$PATH" "${runner[@]}" "./$exe")
     rc_stamped
   }
   scenario "PATH: an empty entry is no folder, a git that isn't a program is no git" odd_path
 
+  # A hash longer than the name it replaces makes the file grow past the
+  # limit: the write fails as on a full disk, and the restored file stays.
   file_size_limit() {
-    # A hash longer than the name it replaces makes the file grow past the
-    # limit: the write fails as on a full disk, and the restored file stays.
-    local listing
-    new_project Widget
-    git_ config core.abbrev 12
-    echo "uncommitted edit" >>"$proj/Widget.rc"
-    listing=$(ls -A "$proj")
+    local listing; new_project Widget; git_ config core.abbrev 12
+    echo "uncommitted edit" >>"$proj/Widget.rc"; listing=$(ls -A "$proj")
     WRAP="prlimit --fsize=$(git_ cat-file -s HEAD:Widget/Widget.rc)" run_tool
-    expect_file Widget.rc
-    expect_eq "files" "$(ls -A "$proj")" "$listing"
+    expect_file Widget.rc; expect_eq "files" "$(ls -A "$proj")" "$listing"
   }
   scenario "a file-size limit below the stamped file's size" file_size_limit
 
   named_like() {
-    local head
-    new_project Widget
-    next_commit
-    git_ branch Widget.rc HEAD~
-    git_ tag Widget.rc HEAD~
-    head=$(git_ rev-parse HEAD)
-    run_tool
-    rc_stamped
+    local head; new_project Widget; next_commit
+    git_ branch Widget.rc HEAD~; git_ tag Widget.rc HEAD~; head=$(git_ rev-parse HEAD)
+    run_tool; rc_stamped
     expect_eq "HEAD, branch" "$(git_ rev-parse HEAD) $(git_ symbolic-ref HEAD)" "$head refs/heads/main"
     expect_eq "changed" "$(git_ status --porcelain)" " M Widget/Widget.rc"
   }
   scenario "a branch and a tag named like the target" named_like
 
   shared_link() {  # replaced by a file with the permissions of the one it pointed to
-    local round
-    new_project Widget
-    mv "$proj/Widget.rc" "$repo/shared.rc"
-    ln -s ../shared.rc "$proj/Widget.rc"
-    git_ add -A
-    git_ commit -qm link
-    chmod 640 "$repo/shared.rc"
+    local round; new_project Widget; mv "$proj/Widget.rc" "$repo/shared.rc"
+    ln -s ../shared.rc "$proj/Widget.rc"; git_ add -A; git_ commit -qm link; chmod 640 "$repo/shared.rc"
     for round in 1 2; do
-      next_commit
-      run_tool
-      git_ show HEAD:shared.rc >"$root/expected"
+      next_commit; run_tool; git_ show HEAD:shared.rc >"$root/expected"
       replace_first "$root/expected" "$(rc_line Widget.exe)" "$(rc_line "$(head_hash)")"
       cmp -s "$root/expected" "$proj/Widget.rc" || fail "round $round: not stamped"
     done
@@ -523,19 +401,13 @@ if [ "$platform" = posix ]; then
   }
   scenario "a target committed as a link to a file other projects share" shared_link
 
+  # No run waits on it for a writer, which would keep the work tree's lock
+  # from the other runs for good.
   fifo() {
-    # No run waits on it for a writer, which would keep the work tree's lock
-    # from the other runs for good.
-    local other
-    new_project Widget
-    add_project Other
-    rm "$repo/Widget/Widget.rc"
-    mkfifo "$repo/Widget/Widget.rc"
+    local other; new_project Widget; add_project Other
+    rm "$repo/Widget/Widget.rc"; mkfifo "$repo/Widget/Widget.rc"
     (proj=$repo/Widget WRAP="timeout 30" launch >"$root/out.fifo" 2>&1; echo "$?" >>"$root/out.fifo") &
-    other=$!
-    run_tool
-    rc_stamped
-    wait $other
+    other=$!; run_tool; rc_stamped; wait $other
     expect_eq "the FIFO's run" "$(cat "$root/out.fifo")" 0
   }
   scenario "a FIFO in the target's place" fifo
@@ -545,43 +417,28 @@ if [ "$platform" = posix ]; then
   # the run. strace delivers it on entering that openat, the n-th, as a run
   # before shows.
   interrupted() {
-    local n listing status=0
-    new_project Widget
+    local n listing status=0; new_project Widget
     WRAP="strace -o $root/trace -e trace=openat" launch >/dev/null 2>&1
     n=$(grep ^openat "$root/trace" | grep -n -m1 'rc\.revstamp-' | cut -d: -f1)
     [ -n "$n" ] || fail "no new file in the trace"
-    new_project Widget
-    listing=$(ls -A "$proj")
+    new_project Widget; listing=$(ls -A "$proj")
     WRAP="env --default-signal=$1 strace -o /dev/null -e trace=openat
       -e inject=openat:signal=SIG$1:when=$n" launch 2>/dev/null || status=$?  # bash: "Terminated"
     expect_eq "exit status" $status $((128 + $(kill -l "$1")))
-    rc_stamped
-    expect_eq "files" "$(ls -A "$proj")" "$listing"
+    rc_stamped; expect_eq "files" "$(ls -A "$proj")" "$listing"
   }
   for signal in INT TERM HUP; do scenario "SIG$signal as the new file is created" interrupted $signal; done
 
+  # Its argv[0] made absolute without resolving links, when that names the
+  # running program: linked in from elsewhere, through "..", one name up,
+  # and through "//". An argv[0] that names another file is not taken.
   started_path() {
-    # Its argv[0] made absolute without resolving links, when that names the
-    # running program: linked in from elsewhere, through "..", one name up,
-    # and through "//". An argv[0] that names another file is not taken.
-    local started
-    new_project Widget
-    add_project Other
-    proj=$repo/Widget name=Widget
+    local started; new_project Widget; add_project Other; proj=$repo/Widget name=Widget
     if [ ${#runner[@]} != 0 ]; then echo "e2e: an emulator gives argv[0] itself: no exec -a row"
-    else
-      WRAP='perl -e exec{shift}@ARGV' run_tool "$repo/Other/$exe"
-      rc_stamped
-      proj=$repo/Other name=Other expect_file Other.rc
-    fi
-    mkdir -p "$root/opt"
-    mv "$proj/$exe" "$root/opt/"
-    ln -s "$root/opt/$exe" "$proj/"
-    for started in "./Properties/../$exe" ".//$exe"; do
-      next_commit
-      TOOL=$started run_tool
-      rc_stamped
-    done
+    else WRAP='perl -e exec{shift}@ARGV' run_tool "$repo/Other/$exe"; rc_stamped
+      proj=$repo/Other name=Other expect_file Other.rc; fi
+    mkdir -p "$root/opt"; mv "$proj/$exe" "$root/opt/"; ln -s "$root/opt/$exe" "$proj/"
+    for started in "./Properties/../$exe" ".//$exe"; do next_commit; TOOL=$started run_tool; rc_stamped; done
   }
   scenario "the tool's own path, as it was started" started_path
 else
