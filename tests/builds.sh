@@ -166,8 +166,10 @@ dotnet_() { (cd "$repo" && dotnet "${@:-build}" -m -v:n --disable-build-servers 
 copyright() { grep Copyright "$repo/$1/$cs"; }
 dll() { grep -ao "$(head_hash)" "$repo/$1.dll"; }
 
-solution() {
-  local row name p n; repo=$solution; git_ init -q
+# make_solution: the solution, committed and built once; each scenario that
+# needs it makes it when it is missing.
+make_solution() {
+  local row name p; repo=$solution; [ ! -e "$repo/.git" ] || return 0; git_ init -q
   printf '<configuration><packageSources><clear /><add key="local" value="%s" />
   </packageSources></configuration>\n' "$tools" >"$repo/nuget.config"
   for row in "App:TargetFramework=$net" "Multi:TargetFrameworks=$net;$net-browser" \
@@ -182,6 +184,10 @@ solution() {
   rm -r "$repo/None/Properties"; sed -i 's/>false</>true</' "$repo/None/None.csproj"
   (cd "$repo" && dotnet new sln -n All >/dev/null && dotnet sln add ./*/*.csproj >/dev/null)
   printf 'revstamp\nbin/\nobj/\n' >"$repo/.gitignore"; git_ add -A; git_ commit -qm solution
+  dotnet_
+}
+solution() {
+  local n; make_solution
   for n in 1 2 3; do
     next_commit; dotnet_
     for dll in App/bin/Debug/$net/App Multi/bin/Debug/$net{,-browser}/Multi; do hash_is "$(dll "$dll")"; done
@@ -196,7 +202,7 @@ scenario "a solution built by the .NET SDK, in parallel" solution
 no_op() {
   # A build with nothing new starts no tool and writes no assembly (but in
   # the odd folder, which the SDK compiles at every build: a ; splits it).
-  local rewritten; repo=$solution; touch "$root/before"; dotnet_
+  local rewritten; make_solution; touch "$root/before"; dotnet_
   ! grep -q 'revstamp [12]$' "$root/log" || fail "a build with no new commit ran the tool"
   rewritten=$(find "$repo" -newer "$root/before" -name '*.dll' ! -path "$repo/Odd*")
   [ -z "$rewritten" ] || fail "a build with no new commit rewrote: $rewritten"
@@ -207,7 +213,7 @@ other_verbs() {
   # A framework built alone, and the builds of pack, publish and test (of a
   # test project; the test host it lacks fails after), stamp too, all
   # without copying the tool again.
-  local copied verb; repo=$solution; copied=$(stat -c %Z "$repo/App/revstamp")
+  local copied verb; make_solution; copied=$(stat -c %Z "$repo/App/revstamp")
   next_commit; dotnet_ build Multi -f "$net"; hash_is "$(dll "Multi/bin/Debug/$net/Multi")"
   for verb in pack publish; do next_commit; dotnet_ "$verb" App; hash_is "$(copyright App)"; done
   next_commit; (cd "$repo" && dotnet test App -p:IsTestProject=true) >/dev/null 2>&1 || true
@@ -221,7 +227,7 @@ not_stamped_yet() {
   # nothing else changed, stamps: Git's lock held for good through a build
   # (which leaves the previous stamp), a file the tool can't rewrite
   # (read-only). And a file restored by the user is stamped again.
-  repo=$solution; next_commit; touch "$repo/.git/index.lock"; dotnet_ build App
+  make_solution; next_commit; touch "$repo/.git/index.lock"; dotnet_ build App
   rm "$repo/.git/index.lock"; [[ $(copyright App) != *$(head_hash)* ]] || fail "stamped under Git's lock"
   dotnet_ build App; hash_is "$(copyright App)"
   next_commit; git_ checkout -- "App/$cs"; chmod a-w "$repo/App/$cs"; dotnet_ build App
@@ -235,7 +241,7 @@ design_time() {
   # Design-time builds (the IDE's, while the user types), of a project and
   # of one framework of a project with several: no copy, no restore of the
   # file being edited, no stamp.
-  local build project; repo=$solution
+  local build project; make_solution
   for project in "App" "Multi -p:TargetFramework=$net"; do
     for build in -p:DesignTimeBuild=true -p:SkipCompilerExecution=true; do
       read -r -a args <<<"$project"; next_commit
@@ -253,7 +259,7 @@ linked_work_tree() {
   # Visual Studio's fast up-to-date check watches Git's files that a commit
   # changes, in a work tree whose .git is a folder and in a linked one. With
   # the reflog off, only the branch changes, which is the common folder's.
-  local tree before; repo=$solution; git_ worktree add -q "$root/linked"
+  local tree before; make_solution; git_ worktree add -q "$root/linked"
   for tree in "$repo" "$root/linked"; do
     (cd "$tree" && dotnet restore App >/dev/null)
     watched() { (cd "$tree" && dotnet msbuild App/App.csproj -getItem:UpToDateCheckInput) |

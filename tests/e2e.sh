@@ -6,22 +6,27 @@
 #
 #   e2e.sh <revstamp> <bin> [<runner>...]   with real Git; the runner, if
 #                                           any, starts each run (qemu)
-#   e2e.sh <revstamp.exe> <bin> [wine]      under Wine, with <bin>/git.exe
+#   e2e.sh <revstamp.exe> <bin> [wine]      under Wine, with the git.exe in
+#                                           $WINDOWS_GIT, or <bin>/git.exe
 #   ONLY=<text> e2e.sh ...                  only the scenarios named so
 #
-# Windows programs under Wine can't run Linux git, so there the test binary,
-# copied to <bin>/git.exe, plays git: it prints the hash of HEAD and restores
-# files from a copy of HEAD that this script exports before each run. On
-# POSIX a wrapper records the calls to the real git in the same format.
+# Windows programs under Wine can't run Linux git: there a real git.exe
+# (tests/windows-git.sh) logs its calls (GIT_TRACE), and where there is none,
+# the test binary, copied to <bin>/git.exe, plays git: it prints the hash of
+# HEAD and restores files from a copy of HEAD that this script exports
+# before each run. On POSIX a wrapper records the calls to the real git; a
+# wrapper also gives the hash that no real Git prints (HASH).
 tool=$(realpath "$1") && bin=$(realpath "$2") &&
   example=$(cd "$(dirname "$0")/../example/Widget" && pwd) && [ -n "$example" ] ||
   { echo "usage: $0 <tool> <git folder>, from the source tree" >&2; exit 2; }
 platform=posix exe=revstamp sep=/ runner=("${@:3}")  # the stand-in hands git '/' for '\'
 [[ $tool == *.exe ]] && platform=wine exe=revstamp.exe sep=\\ runner=()
+wingit=${WINDOWS_GIT:-} && [ "$platform" = wine ] || wingit=""
 root=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/revstamp-e2e.XXXXXX")")
 trap 'rm -rf "$root"' EXIT
 source "$(dirname "$0")/lib.sh"
-export GIT_CEILING_DIRECTORIES=$root WINEDEBUG=-all
+# Wine's prefix stays where it is when HOME is Git's below.
+export GIT_CEILING_DIRECTORIES=$root WINEDEBUG=-all WINEPREFIX=${WINEPREFIX:-$HOME/.wine}
 log=$root/git.log
 mkdir "$root/bin"
 printf '#!/bin/sh\nprintf "[%%s]" "$@" >>"%s"; echo >>"%s"
@@ -32,6 +37,16 @@ chmod +x "$root/bin/git"
 mkdir "$root/home" && printf '[core]\n\tfsyncObjectFiles = true\n' >"$root/home/.gitconfig"
 
 winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+# Under Wine, git.exe can't write to a Unix pipe (it reads the pipe's name,
+# which Wine leaves empty): its version comes through a file. The wrapper
+# for HASH is a batch file there.
+if [ -n "$wingit" ]; then
+  printf '@if "%%1"=="rev-parse" (echo %%HASH%%& exit /b 0)\r\n@"%s\\git.exe" %%*\r\n' \
+    "$(winpath "$wingit")" >"$root/bin/git.cmd"
+  wine "$wingit/git.exe" --version </dev/null >"$root/version" 2>&1
+  echo "e2e (wine): real Git $(sed 's/git version //' "$root/version")"
+elif [ "$platform" = wine ]; then echo "e2e (wine): the test binary plays Git"
+else echo "e2e ($platform): real Git $(git --version | sed 's/git version //')"; fi
 # replace_first <file> <text> <replacement>: in place, every other byte kept.
 replace_first() { FROM=$2 TO=$3 perl -0777 -pi -e 's/\Q$ENV{FROM}\E/$ENV{TO}/' "$1"; }
 rc_line() { echo "VALUE \"OriginalFilename\", \"$1\""; }
@@ -52,15 +67,24 @@ new_project() {
   repo=$(mktemp -d "$root/repo.XXXXXX"); git_ init -q
   echo "$exe" >>"$repo/.git/info/exclude"; add_project "$1"
 }
+# windows_refresh: under Wine, Git for Windows takes the index's stat data
+# for its own, as on a Windows machine, where no other Git writes it; else
+# it rewrites each clean file it restores (Linux git's inodes differ).
+windows_refresh() {
+  [ -z "$wingit" ] || (cd "$repo" && wine "$wingit/git.exe" update-index -q --refresh) </dev/null &>/dev/null || true
+}
 
 # launch [args...]: starts the tool ($exe, or as TOOL names it) in $proj,
 # with git on its path or, with NO_GIT set, none. Under Wine, export_head
-# tells git what HEAD holds.
+# tells the stand-in what HEAD holds.
 launch() {
   local path=$root/bin:$PATH winepath ; winepath=$(winpath "$bin")
+  if [ -n "$wingit" ]; then winepath=$(winpath "$wingit"); [ -z "${HASH:-}" ] || winepath="$(winpath "$root/bin");$winepath"; fi
   [ -z "${NO_GIT:-}" ] || path=/nonexistent winepath='C:\nonexistent'
   if [ "$platform" = posix ]; then  # WRAP: a command to run it under
     (cd "$proj" && PATH=$path HOME=$root/home ${WRAP:-} "${runner[@]}" "${TOOL:-./$exe}" "$@")
+  elif [ -n "$wingit" ]; then
+    (cd "$proj" && WINEPATH=$winepath GIT_TRACE=$(winpath "$log") HOME=$root/home wine "./$exe" "$@")
   else
     (cd "$proj" && WINEPATH=$winepath REVSTAMP_TEST_LOG=$(winpath "$log") \
       REVSTAMP_TEST_STORE=$(winpath "$root/store/${proj#"$repo"/}") \
@@ -68,7 +92,7 @@ launch() {
   fi
 }
 export_head() {
-  rm -rf "$root/store"; mkdir "$root/store"; git_ archive HEAD | tar -x -C "$root/store"
+  [ -z "$wingit" ] || return 0; rm -rf "$root/store"; mkdir "$root/store"; git_ archive HEAD | tar -x -C "$root/store"
   export REVSTAMP_TEST_HASH; REVSTAMP_TEST_HASH=${HASH:-$(head_hash)}  # HASH: git's answer
 }
 
@@ -80,6 +104,8 @@ end_tool() {
   local status=0; wait "$pid" || status=$?
   expect_eq "exit status and output" "$status $(cat "$root/out")" "0 "
   calls=$(cat "$log" 2>/dev/null || true)
+  [ -z "$wingit" ] || calls=$(sed -n 's/.* trace: built-in: git //p' <<<"$calls" |
+    while read -r line; do eval "set -- $line"; printf '[%s]' "$@"; echo; done)  # Git quotes as sh
 }
 run_tool() { start_tool "$@"; end_tool; }
 # until_ <command...>: waits until the command succeeds (true) or the run
@@ -141,7 +167,7 @@ both_modes() {
   ln "$proj/Widget.rc" "$root/link"
   attributes() { (cd "$proj" && wine cmd /c attrib "$@" Widget.rc); }
   if [ "$platform" = posix ]; then chmod 0604 "$proj/Widget.rc"; else attributes +h; fi
-  git_ update-index -q --refresh
+  git_ update-index -q --refresh; windows_refresh
   # A run killed outright left its new file behind: the next run removes it,
   # in either mode, and none of the user's files that only look alike.
   touch "$proj/Widget.rc.revstamp-notes.txt" "$proj/Widget.rc.revstamX-x1Y2z3"
@@ -213,7 +239,7 @@ encoded() {
   local folder=$1 from=$2 encoding=$3 stamped=$4 codepage=${5:-} lang=${LANG-} bom=""
   [ -z "$codepage" ] || lang=en_US.UTF-8
   [ "$encoding" != UTF-16LE ] || bom=$'\xff\xfe'
-  ansi() { if [ "$platform" = posix ]; then cat; else iconv -f UTF-8 -t "${codepage:-GBK}"; fi; }
+  ansi() { if [ "$platform$wingit" = wine ]; then iconv -f UTF-8 -t "${codepage:-GBK}"; else cat; fi; }
   new_project "$folder"
   { printf %s "$bom"; iconv -f "$from" -t "$encoding" "$proj/$folder.rc"; } >"$root/encoded"
   mv "$root/encoded" "$proj/$folder.rc"; echo "*.rc binary" >"$proj/.gitattributes"
@@ -232,7 +258,8 @@ rows=("Widget UTF-8 UTF-16LE yes")
 if [ "$platform" = posix ]; then
   rows+=("工具 UTF-8 UTF-8 yes" "Café😀 UTF-8 UTF-16LE yes" $'Caf\xe9 LATIN1 UTF-16LE no')
 else
-  rows+=("工具 UTF-8 GBK yes" "工具 UTF-8 UTF-16LE yes" "Café UTF-8 UTF-16LE yes CP1252")
+  rows+=("工具 UTF-8 GBK yes" "工具 UTF-8 UTF-16LE yes" "Café UTF-8 CP1252 yes CP1252"
+         "Café UTF-8 UTF-16LE yes CP1252")
 fi
 for row in "${rows[@]}"; do
   read -r -a args <<<"$row"; scenario "folder ${args[0]}, script in ${args[2]}" encoded "${args[@]}"
@@ -328,7 +355,7 @@ held() {
     git_ worktree add -q "$wt"; repo=$wt proj=$wt/x/Widget entry=$wt/.git; cp "$tool" "$proj/$exe"
   fi
   [ "$1" = lock ] || entry=$proj/Widget.rc
-  hold "$entry"; start_tool; WRAP=
+  windows_refresh; hold "$entry"; start_tool; WRAP=
   if [ "$1" = file ]; then until_ tries 2 || fail "the run didn't try again"
   else until_ blocked_on "$entry" || fail "the run didn't wait"
     sleep 3; blocked_on "$entry" || fail "the run gave up waiting"; fi
@@ -344,13 +371,22 @@ for row in "${rows[@]}"; do scenario "another process holds the ${row/ /, }" hel
 held_for_good() {
   local paths=(A B C D) p; [ "$platform" = posix ] || paths=(A B C)
   new_project A; for p in "${paths[@]:1}"; do add_project "$p"; done
-  hold "$repo"/?/?.rc; at_once "${paths[@]}"; release
+  windows_refresh; hold "$repo"/?/?.rc; at_once "${paths[@]}"; release
   for p in "${paths[@]}"; do
     proj=$repo/$p name=$p expect_file "$p.rc"
     [ "$(grep -c "$p.rc" "$log")" -le 10 ] || fail "$p: $(grep -c "$p.rc" "$log") tries"
   done
 }
 scenario "targets held for good, in several projects at once" held_for_good
+
+named_like() {
+  local head; new_project Widget; next_commit
+  git_ branch Widget.rc HEAD~; git_ tag Widget.rc HEAD~; head=$(git_ rev-parse HEAD)
+  run_tool; rc_stamped
+  expect_eq "HEAD, branch" "$(git_ rev-parse HEAD) $(git_ symbolic-ref HEAD)" "$head refs/heads/main"
+  expect_eq "changed" "$(git_ status --porcelain)" " M Widget/Widget.rc"
+}
+[ "$platform$wingit" = wine ] || scenario "a branch and a tag named like the target" named_like
 
 if [ "$platform" = posix ]; then
   failing_hook() {
@@ -378,15 +414,6 @@ if [ "$platform" = posix ]; then
     expect_file Widget.rc; expect_eq "files" "$(ls -A "$proj")" "$listing"
   }
   scenario "a file-size limit below the stamped file's size" file_size_limit
-
-  named_like() {
-    local head; new_project Widget; next_commit
-    git_ branch Widget.rc HEAD~; git_ tag Widget.rc HEAD~; head=$(git_ rev-parse HEAD)
-    run_tool; rc_stamped
-    expect_eq "HEAD, branch" "$(git_ rev-parse HEAD) $(git_ symbolic-ref HEAD)" "$head refs/heads/main"
-    expect_eq "changed" "$(git_ status --porcelain)" " M Widget/Widget.rc"
-  }
-  scenario "a branch and a tag named like the target" named_like
 
   shared_link() {  # replaced by a file with the permissions of the one it pointed to
     local round; new_project Widget; mv "$proj/Widget.rc" "$repo/shared.rc"
