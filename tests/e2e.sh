@@ -34,7 +34,8 @@ printf '#!/bin/sh\nprintf "[%%s]" "$@" >>"%s"; echo >>"%s"
   "$log" "$log" "$(command -v git)" >"$root/bin/git"
 chmod +x "$root/bin/git"
 # Git warns on its error stream at every command, and succeeds.
-mkdir "$root/home" && printf '[core]\n\tfsyncObjectFiles = true\n' >"$root/home/.gitconfig"
+# Any owner's repository will do (a run as another user).
+mkdir "$root/home" && printf '[core]\n\tfsyncObjectFiles = true\n[safe]\n\tdirectory = *\n' >"$root/home/.gitconfig"
 
 winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
 # Under Wine, git.exe can't write to a Unix pipe (it reads the pipe's name,
@@ -51,7 +52,7 @@ else echo "e2e ($platform): real Git $(git --version | sed 's/git version //')";
 replace_first() { FROM=$2 TO=$3 perl -0777 -pi -e 's/\Q$ENV{FROM}\E/$ENV{TO}/' "$1"; }
 rc_line() { echo "VALUE \"OriginalFilename\", \"$1\""; }
 rev_parse="[rev-parse][--short][HEAD]"
-restore() { echo "[checkout][--][$1]"; }
+restore() { echo "[checkout][--ignore-skip-worktree-bits][--][$1]"; }
 
 # add_project <path>: the example project at <path> in $repo, named after
 # its last folder: its resource script renamed and naming <name>.exe,
@@ -329,6 +330,15 @@ git_lock_for_good() {
 }
 scenario "Git's index lock left behind for good" git_lock_for_good
 
+# Files hidden from Git's status (skip-worktree), as users hide the stamp:
+# restored and stamped as any other, and still hidden.
+hidden() {
+  new_project Widget; git_ update-index --skip-worktree Widget/Widget.rc Widget/Properties/AssemblyInfo.cs
+  run_tool; run_tool 2; next_commit; run_tool; run_tool 2; rc_stamped; cs_stamped
+  expect_eq "status" "$(git_ status --porcelain)" ""
+}
+[ "$platform$wingit" = wine ] || scenario "files hidden from Git's status" hidden
+
 no_file() {  # a restore that fails for anything but Git's lock is not tried again
   new_project Widget; git_ rm -q Widget/Properties/AssemblyInfo.cs; git_ commit -qm rm
   run_tool 2; expect_eq "restores" "$(grep -c checkout "$log")" 1
@@ -396,6 +406,20 @@ if [ "$platform" = posix ]; then
     expect_eq "restores, hook runs" "$(grep -c checkout "$log") $(cat "$root/hook")" "1 ran"
   }
   scenario "a post-checkout hook that fails, after the restore" failing_hook
+
+  # Git can't create its index lock in a .git the run may not write (run by
+  # another user, or read-only): no lock is there, and the restore is not
+  # waited for. A file never stamped is stamped all the same.
+  unwritable_git() {
+    new_project Widget
+    if [ "$(id -u)" = 0 ]; then
+      chmod -R a+rX "$root"; chmod 1777 "$root"; chown -R nobody "$proj"
+      WRAP="setpriv --reuid=nobody --regid=nogroup --clear-groups"
+    else chmod a-w "$repo/.git"; fi
+    run_tool; chmod u+w "$repo/.git"; rc_stamped
+    expect_eq "restores (the second at once)" "$(grep -c checkout "$log")" 2
+  }
+  scenario "a .git the run can't write" unwritable_git
 
   odd_path() {
     new_project Widget; mkdir -p "$root/nonexec" "$root/folder/git"; touch "$root/nonexec/git"

@@ -30,7 +30,7 @@ std::string Env(const char* name) {
 // git, for Windows programs under Wine, which can't run the Linux one. Each
 // call appends its arguments, in brackets, as a line to REVSTAMP_TEST_LOG.
 // "rev-parse" prints REVSTAMP_TEST_HASH, and a warning on its error stream
-// as git does for a deprecated setting; "checkout -- <path>" copies
+// as git does for a deprecated setting; "checkout ... -- <path>" copies
 // REVSTAMP_TEST_STORE/<path> over <path>, holding the index lock
 // REVSTAMP_TEST_LOCK meanwhile as git does. Without a hash it answers as git
 // outside a work tree, and what it can't do fails as git would.
@@ -39,7 +39,7 @@ int PlayGit(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) log << '[' << argv[i] << ']';
   log << '\n';
   std::string command = argc > 1 ? argv[1] : "";
-  std::string path = argc == 4 && std::strcmp(argv[2], "--") == 0 ? argv[3] : "";
+  std::string path = argc >= 4 && std::strcmp(argv[argc - 2], "--") == 0 ? argv[argc - 1] : "";
   if (Env("REVSTAMP_TEST_HASH").empty()) {
     std::fputs("fatal: not a git repository (or any of the parent directories): .git\n", stderr);
     return 128;

@@ -68,7 +68,8 @@ bool BuildStampTexts(int mode, const std::string& CommitHash, const char* direct
   }
   std::string quoted;
   return QuoteFileName(fileName, &quoted) &&
-         FormatText(texts->restoreCommand, "cmd /c git checkout -- %s", quoted.c_str());
+         FormatText(texts->restoreCommand, "cmd /c git checkout --ignore-skip-worktree-bits -- %s",
+                    quoted.c_str());
 }
 
 namespace {
@@ -93,12 +94,17 @@ constexpr std::chrono::minutes kLockBound(1);
 // target holds.
 constexpr std::uint64_t kTimeKeptUpTo = 1 << 20;
 
-// Whether a failed restore was Git refusing because another process holds
-// its index lock, which goes away by itself; nothing else that makes a
-// restore fail (no such file, a failing hook, a conflict) does. Git names the
-// lock file in its message, in every language.
-bool RefusedForGitLock(const CommandResult& restore) {
-  return restore.exitStatus != 0 && restore.text.find("index.lock") != std::string::npos;
+// The index lock that Git names when it refuses to restore for it, or the
+// empty text: nothing else that makes a restore fail (no such file, a
+// failing hook, a conflict) goes away by itself. Git quotes the lock's path
+// in its message, in every language.
+std::string GitLockNamed(const CommandResult& restore) {
+  const std::string& text = restore.text;
+  const std::size_t end = text.find("index.lock");
+  if (restore.exitStatus == 0 || end == std::string::npos) return std::string();
+  const std::size_t quote = text.find_last_of("'\"\xab\x9c", end);  // ' " and the ends of « “
+  const std::size_t start = quote == std::string::npos ? 0 : quote + 1;
+  return text.substr(start, end + std::strlen("index.lock") - start);
 }
 
 // The entry whose lock the runs in one work tree take turns on: its .git (a
@@ -147,8 +153,16 @@ void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
     if (firstTry) noted = ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &before, &written);
     firstTry = false;
     CommandResult restore = RunCommand(texts.restoreCommand);
-    // Without an answer from Git no restore can succeed, so none is retried.
-    if (gitAnswered && !lastTry && RefusedForGitLock(restore)) return false;
+    // Another Git holds its index lock for a moment: the restore is tried
+    // again while the lock is there. One that is gone already was let go
+    // just now, and is tried again at once. A lock that Git couldn't create
+    // for another reason (a .git the build's user can't write, a full disk)
+    // is no file, and waiting can't help; nor can it without an answer
+    // from Git.
+    std::string gitLock = GitLockNamed(restore);
+    if (!gitLock.empty() && !PathExists(gitLock))
+      gitLock = GitLockNamed(restore = RunCommand(texts.restoreCommand));
+    if (gitAnswered && !lastTry && !gitLock.empty() && PathExists(gitLock)) return false;
     // A run killed outright may have left its new file behind. While this
     // run holds the lock, no other is writing one.
     RemoveLeftTempFiles(texts.targetPath);

@@ -12,8 +12,10 @@
 /// (tool_location.h): restores it from Git, then replaces its line. Every run
 /// in one work tree takes turns for that, on the lock (platform.h) of the
 /// work tree's .git entry, or of the tool's executable outside a work tree.
-/// A restore that Git refuses for its index lock is tried again for about
-/// 10 s, when `gitAnswered` (the hash command succeeded), and a target that
+/// The restore restores a file hidden from Git's status (skip-worktree) too.
+/// A restore that Git refuses for its index lock is tried again while the
+/// lock is there, for about 10 s, when `gitAnswered` (the hash command
+/// succeeded), and a target that
 /// another process holds for about 2 s, each without the lock meanwhile;
 /// then the line is replaced in whatever the file holds, or the run gives
 /// up. A mode does nothing at all when BuildStampTexts refuses, or the lock

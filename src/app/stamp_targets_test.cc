@@ -8,7 +8,7 @@
 namespace {
 
 const std::string kRc = "VALUE \"OriginalFilename\", \"", kCs = "[assembly: AssemblyCopyright(\"";
-const std::string kTarget = "C:\\src\\Widget\\\\", kRestore = "cmd /c git checkout -- ",
+const std::string kTarget = "C:\\src\\Widget\\\\", kRestore = "cmd /c git checkout --ignore-skip-worktree-bits -- ",
                   kCsPath = "Properties\\AssemblyInfo.cs";
 
 }  // namespace
