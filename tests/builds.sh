@@ -229,13 +229,64 @@ not_stamped_yet() {
   # (read-only). And a file restored by the user is stamped again.
   make_solution; next_commit; touch "$repo/.git/index.lock"; dotnet_ build App
   rm "$repo/.git/index.lock"; [[ $(copyright App) != *$(head_hash)* ]] || fail "stamped under Git's lock"
+  grep -q "revstamp: Git didn't restore Properties/AssemblyInfo.cs (fatal: Unable to create '.*index.lock': File exists" \
+    "$root/warnings" || fail "no warning of Git's lock: $(cat "$root/warnings")"
   dotnet_ build App; hash_is "$(copyright App)"
   next_commit; git_ checkout -- "App/$cs"; chmod a-w "$repo/App/$cs"; dotnet_ build App
   [[ $(copyright App) != *$(head_hash)* ]] || fail "a read-only file was stamped"
+  grep -q 'still holds \[assembly: AssemblyCopyright("")\]: the tool couldn' "$root/warnings" || fail "no warning: read-only"
   chmod u+w "$repo/App/$cs"; dotnet_ build App; hash_is "$(copyright App)"
   git_ checkout -- "App/$cs"; dotnet_ build App; hash_is "$(copyright App)"
 }
 scenario "NuGet: builds that couldn't stamp, and a file restored by the user" not_stamped_yet
+
+refs() {
+  # A commit seen however Git records it: with the reflog off, then the
+  # branch packed (git gc, git pack-refs); in a reftable (Git 2.45), whose
+  # tables.list each ref update rewrites, laid out by hand: a stub HEAD that
+  # never changes, and no loose ref.
+  local head; make_solution; git_ config core.logAllRefUpdates false; rm -r "$repo/.git/logs"
+  dotnet_ build App; next_commit; git_ pack-refs --all; dotnet_ build App; hash_is "$(copyright App)"
+  mkdir "$repo/.git/reftable"; echo 1 >"$repo/.git/reftable/tables.list"; dotnet_ build App; dotnet_ build App
+  ! grep -q 'revstamp 2$' "$root/log" || fail "ran with nothing new"
+  echo 2 >"$repo/.git/reftable/tables.list"; dotnet_ build App
+  grep -q 'revstamp 2$' "$root/log" || fail "a new tables.list didn't run the tool"
+  head=$(cat "$repo/.git/HEAD"); echo "ref: refs/heads/.invalid" >"$repo/.git/HEAD"
+  (cd "$repo" && dotnet msbuild App/App.csproj -getItem:UpToDateCheckInput) >"$root/items"
+  echo "$head" >"$repo/.git/HEAD"; git_ config core.logAllRefUpdates true
+  expect_eq "watched" "$(sed -n 's|.*"FullPath": ".*/\.git/\(.*\)",|\1|p' "$root/items" | sort | xargs)" \
+    "HEAD packed-refs reftable/tables.list"
+}
+scenario "NuGet: refs packed, or in a reftable" refs
+
+# Each way a build won't carry HEAD's hash warns, once, saying what the file
+# holds and what to do, and writes no marker: the next build, with nothing
+# new, warns again. A file that holds its line twice is stamped at the first
+# (and the marker written). <project>|<what>|<change>|<warning>
+warns() {
+  local project what change expected; make_solution; base=$(git_ rev-parse HEAD)
+  trap 'status=$?; set +e; chown -R root "$repo"; git_ reset -q --hard "$base"; exit $status' EXIT  # for those after it
+  while IFS='|' read -r project what change expected; do
+    git_ reset -q --hard "$base"; (cd "$repo" && eval "$change"); dotnet_ build "$project"
+    if [ -z "$expected" ]; then
+      ! grep -q "warning : revstamp" "$root/warnings" || fail "$what: $(cat "$root/warnings")"; dotnet_ build "$project"
+      ! grep -q 'revstamp [12]$' "$root/log" || fail "$what: ran with nothing new"
+    else
+      grep -qF -- "$expected" "$root/warnings" || fail "$what: $(cat "$root/warnings")"; dotnet_ build "$project"
+      [ "$(grep -c 'warning : revstamp' "$root/warnings")" = 1 ] || fail "$what: not warned again"
+    fi
+    chown -R root "$repo"
+  done <<ROWS
+App|no line|sed -i 's/Copyright("")/Copyright("Copyright ©  2012")/' App/$cs; git_ commit -qam x|holds no line [assembly: AssemblyCopyright("")], which
+App|a namespace|sed -i 's/assembly: Assembly/assembly: System.Reflection.Assembly/' App/$cs; git_ commit -qam x|holds no line [assembly: AssemblyCopyright("")]
+Widget|two blanks|sed -i 's/", "Widget.exe/",  "Widget.exe/' Widget/Widget.rc; git_ commit -qam x|holds no line VALUE "OriginalFilename", "Widget.exe"
+App|a stamp committed|dotnet_ build App; git_ commit -qam x; next_commit|the committed Properties/AssemblyInfo.cs holds a stamp
+App|Git refused|next_commit; chown -R nobody "\$repo"|(fatal: detected dubious ownership in repository
+App|a linked file|mkdir Other; git_ mv App/Properties Other/; sed -i 's#</Project>#<ItemGroup><Compile Include="../Other/$cs" /></ItemGroup></Project>#' App/App.csproj; git_ commit -qam x|compiles $solution/Other/$cs as a link
+App|twice|sed -i 's/^\[assembly: AssemblyCopyright("")\]/#if DEBUG\n&\n#else\n&\n#endif/' App/$cs; git_ commit -qam x|
+ROWS
+}
+scenario "NuGet: a warning whenever a build won't carry HEAD's hash" warns
 
 design_time() {
   # Design-time builds (the IDE's, while the user types), of a project and
@@ -278,7 +329,7 @@ choice() {
   # Windows evaluates them (without the .NET SDK's identifier: a C++
   # project, MSBuild.exe on an old-style project) and as this machine does;
   # a C++ project's mode.
-  local targets=$NUGET_PACKAGES/revstamp/$version/build/revstamp.targets row host expected got
+  local targets=$NUGET_PACKAGES/revstamp/$version/build/revstamp.targets row host expected got; make_solution
   printf '<Project><Import Project="%s" /></Project>\n' "$targets" >"$root/X.vcxproj"
   for row in "-p:_RevstampHost=linux-arm64 /tools/linux-arm64/revstamp" \
       "-p:_RevstampHost=linux-musl-arm64 /tools/linux-arm64/revstamp" \
