@@ -67,42 +67,80 @@ cmake_project() {  # the lines of Widget's CMakeLists.txt, then <lines>
   printf 'cmake_minimum_required(VERSION 3.16)\nproject(Widget CXX RC)\n%s\n' "$1"
 }
 rc_hash() { x86_64-w64-mingw32-windres -i "$1" -O rc | grep -a OriginalFilename; }
-# The package's stamps: two targets in one folder (one copy of the tool for
-# both, made before either runs, even when the copy is new), the tool built
-# for the machine that builds; Visual Studio and Xcode see the targets'
-# dependencies, not the marker.
-cmake_build() {
-  local variant=$1 generator=$2 stamp builds=3 n rebuilt
-  stamp=$(recipe cmake)
-  [ "$variant" = recipe ] || { stamp=$'find_package(revstamp CONFIG REQUIRED)\nrevstamp_stamp(Widget)
-add_library(Info OBJECT Widget.cpp)\nrevstamp_stamp(Info MODE 2)' builds=10; }
+
+cmake_recipe() {  # the README's recipe by hand
+  local n rebuilt
   new_repo CMakeLists.txt "$(cmake_project "add_executable(Widget WIN32 Widget.cpp Widget.rc)
-$stamp")"
-  mkdir "$repo.build"; echo 'set(GRAPHVIZ_CUSTOM_TARGETS TRUE)' >"$repo.build/CMakeGraphVizOptions.cmake"
-  configure "$repo/Widget" "$repo.build" -G "$generator" --graphviz="$repo.build/targets.dot" >/dev/null
-  for n in $(seq $builds); do
-    [ "$variant" = recipe ] || rm "$repo/Widget/revstamp"  # the package brings its own
-    next_commit; cmake --build "$repo.build" -j 4 --verbose >"$root/log" || fail "build $n"
-    hash_is "$(rc_hash "$repo.build/Widget.exe")"; [ "$variant" = recipe ] && continue
-    hash_is "$(grep Copyright "$repo/Widget/Properties/AssemblyInfo.cs")"
-    [ "$(grep -c "copy_if_different $prefix/bin/revstamp " "$root/log")" = 1 ] || fail "copies: build $n"
-  done
-  [ "$variant" = recipe ] || [[ -x $repo/Widget/revstamp && ! -e $repo/Widget/revstamp.exe &&
-    $(cat "$repo.build/targets.dot") == *"// Widget -> Widget_revstamp"* ]] || fail "the copy or the targets"
+$(recipe cmake)")"
+  configure "$repo/Widget" "$repo.build" -G "$1" >/dev/null
+  for n in 1 2 3; do next_commit; cmake --build "$repo.build" -j 4 >/dev/null; hash_is "$(rc_hash "$repo.build/Widget.exe")"; done
   touch "$root/before"; cmake --build "$repo.build" >/dev/null
   rebuilt=$(find "$repo.build" -newer "$root/before" \( -name '*.obj' -o -name '*.res' -o -name '*.exe' \))
   [ -z "$rebuilt" ] || fail "a build with no new commit rebuilt: $rebuilt"
   cmake --build "$repo.build" --target clean >/dev/null
   [ -z "$(git_ ls-files --deleted)" ] || fail "clean deleted sources: $(git_ ls-files --deleted)"
 }
-for variant in recipe package; do
-  for generator in Ninja "Unix Makefiles"; do
-    scenario "CMake, $variant, $generator" cmake_build "$variant" "$generator"
+# The package where users build all day, with the quick start's lines under
+# a toolchain that re-roots packages: two targets stamping one file, one
+# stamping AssemblyInfo.cs, one whose script is in a folder of its own
+# (FOLDER). 30 builds, each after a commit and with fresh copies of the
+# tool: one copy per folder and one stamp per file each time, and every
+# output with HEAD's hash. Then a build with nothing new runs nothing, and
+# a branch switch, an amend, a reset and a file restored by the user are
+# each stamped at the next build. A script without the line warns at
+# configure time.
+cmake_package() {
+  local n change log=$root/log exes="Widget Widget2 Res"
+  new_repo CMakeLists.txt "$(cmake_project "add_executable(Widget WIN32 Widget.cpp Widget.rc)
+$(recipe cmake-package)
+add_executable(Widget2 WIN32 Widget.cpp Widget.rc)
+revstamp_stamp(Widget2)
+add_library(Info OBJECT Widget.cpp)
+revstamp_stamp(Info MODE 2)
+add_executable(Res WIN32 Widget.cpp windows/windows.rc)
+revstamp_stamp(Res FOLDER windows)")"
+  mkdir "$repo/Widget/windows"; sed 's/Widget.exe/windows.exe/' "$top/example/Widget/Widget.rc" >"$repo/Widget/windows/windows.rc"
+  git_ add -A; git_ commit -qm windows; rm "$repo/Widget/revstamp"
+  configure "$repo/Widget" "$repo.build" -G "$1" >/dev/null
+  for n in $(seq 30); do
+    rm -f "$repo"/Widget/{,windows/}revstamp; next_commit
+    cmake --build "$repo.build" -j 4 --verbose >"$log" 2>&1 || fail "build $n: $(grep -m3 -i error "$log")"
+    for exe in $exes; do hash_is "$(rc_hash "$repo.build/$exe.exe")"; done
+    hash_is "$(grep Copyright "$repo/Widget/Properties/AssemblyInfo.cs")"
+    expect_eq "copies, stamps in build $n" "$(grep -c -- "-E copy $prefix/bin/revstamp " "$log") \
+$(grep -c -- '-P .*revstamp-stamp.cmake' "$log")" "2 3"
   done
+  cmake --build "$repo.build" --verbose >"$log"
+  [[ $1 != Ninja || $(cat "$log") == *"ninja: no work to do."* ]] && ! grep -q -E 'stamp.cmake|bin/revstamp' "$log" ||
+    fail "a build with nothing new ran: $(grep -m2 -E 'stamp.cmake|bin/revstamp' "$log")"
+  for change in "switch -q -c side HEAD~" "commit -q --amend -m amended" "reset -q --hard HEAD~" \
+      "checkout -- Widget/Widget.rc"; do
+    git_ $change; cmake --build "$repo.build" >/dev/null; hash_is "$(rc_hash "$repo.build/Widget.exe")"
+  done
+  git_ checkout -- Widget/Widget.rc; sed -i 's/", "Widget.exe/",  "Widget.exe/' "$repo/Widget/Widget.rc"
+  [[ $(configure "$repo/Widget" "$repo.build" 2>&1 | tr -s '\n ' '  ') == *'holds no line VALUE "OriginalFilename", "Widget.exe"'* ]] ||
+    fail "no warning at configure time"
+}
+for generator in Ninja "Unix Makefiles"; do
+  scenario "CMake, the recipe by hand, $generator" cmake_recipe "$generator"
+  scenario "CMake package, $generator" cmake_package "$generator"
 done
 
+make_recipe() {  # the README's recipe for make: no relink without a commit
+  local before
+  new_repo Makefile "$(recipe make)
+Widget.exe: Widget.cpp Widget.res
+	\$(CXX) -mwindows -o \$@ Widget.cpp Widget.res"
+  make_() { make -C "$repo/Widget" -s WINDRES=x86_64-w64-mingw32-windres CXX=x86_64-w64-mingw32-g++ Widget.exe >/dev/null; }
+  next_commit; make_; hash_is "$(rc_hash "$repo/Widget/Widget.exe")"
+  next_commit; make_; hash_is "$(rc_hash "$repo/Widget/Widget.exe")"
+  before=$(stat -c %y "$repo/Widget/Widget.exe"); make_
+  expect_eq "a build with nothing new relinked" "$(stat -c %y "$repo/Widget/Widget.exe")" "$before"
+}
+scenario "make, the recipe" make_recipe
+
 cmake_mode3() {
-  new_repo CMakeLists.txt "$(cmake_project $'find_package(revstamp CONFIG REQUIRED)
+  new_repo CMakeLists.txt "$(cmake_project $'find_package(revstamp CONFIG REQUIRED NO_CMAKE_FIND_ROOT_PATH)
 add_executable(Widget WIN32 Widget.cpp Widget.rc)\nrevstamp_stamp(Widget MODE 3)')"
   [[ $(configure "$repo/Widget" "$repo.build" 2>&1) == *"MODE is 1 or 2, not 3"* ]] || fail "configured"
 }
@@ -110,7 +148,7 @@ scenario "CMake package, a mode that doesn't exist" cmake_mode3
 
 cmake_alike() {  # two folders of one name, each with a copy of its own
   local d
-  new_repo CMakeLists.txt "$(cmake_project $'find_package(revstamp CONFIG REQUIRED)
+  new_repo CMakeLists.txt "$(cmake_project $'find_package(revstamp CONFIG REQUIRED NO_CMAKE_FIND_ROOT_PATH)
 add_subdirectory(a/Core)\nadd_subdirectory(b/Core)')"
   for d in a b; do
     mkdir -p "$repo/Widget/$d"; cp -R "$top/example/Widget" "$repo/Widget/$d/Core"
