@@ -61,7 +61,7 @@ scenario "the arm64 tool from its tarball" arm64_tool
 # configure <source> <build folder> <options...>: cross-built with mingw-w64.
 configure() {
   cmake -S "$1" -B "$2" -DCMAKE_PREFIX_PATH="$prefix" "${@:3}" \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake"
+    -DCMAKE_TOOLCHAIN_FILE="$top/toolchains/mingw-w64-x86_64.cmake"
 }
 cmake_project() {  # the lines of Widget's CMakeLists.txt, then <lines>
   printf 'cmake_minimum_required(VERSION 3.16)\nproject(Widget CXX RC)\n%s\n' "$1"

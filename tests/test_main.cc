@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/entry.h"
+#include "app/worktree_lock.h"
 #include "process/command_runner.h"
 #include "test_support.h"
 
@@ -85,7 +86,7 @@ int PlayRole(const std::string& role, char** args) {
   }
 #endif
   if (role == "lock") {  // <path> <ms>: whether the lock of <path> could be had within <ms>
-    FileLock lock;
+    WorkTreeLock lock;
     return std::printf("%d", lock.Acquire(args[0], std::chrono::milliseconds(std::atoi(args[1])))) < 0;
   }
   if (role == "no-framework") {  // prints the tool's output, its status, whether it ran git

@@ -1,14 +1,8 @@
-// POSIX side of platform.h: executable path, start-up values, resolved
-// paths, the lock.
+// POSIX side of platform.h: the executable's path and the start-up values.
 #include "app/platform.h"
 
-#include <errno.h>
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +15,8 @@
 #include <crt_externs.h>
 #include <mach-o/dyld.h>
 #endif
+
+#include "common/paths.h"
 
 namespace {
 
@@ -96,45 +92,6 @@ std::string StartedPath(const std::string& executable) {
   return started;
 }
 
-std::string NativePath(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
-void WakeUp(int) {}
-
-// Interrupts a blocking call with EINTR once `bound` has passed, and every
-// tenth of a second after that: a wake-up that comes just before the call
-// blocks is not the last. While this object lives, SIGALRM is the timer's.
-class Alarm {
- public:
-  explicit Alarm(std::chrono::milliseconds bound) {
-    struct sigaction wake = {};
-    wake.sa_handler = WakeUp;  // no SA_RESTART: the call must end
-    sigaction(SIGALRM, &wake, &savedAction_);
-    sigset_t alarm;
-    sigemptyset(&alarm);
-    sigaddset(&alarm, SIGALRM);
-    pthread_sigmask(SIG_UNBLOCK, &alarm, &savedMask_);  // a parent may block it
-    auto micros = std::chrono::duration_cast<std::chrono::microseconds>(bound).count();
-    itimerval timer = {{0, 100000}, {static_cast<time_t>(micros / 1000000),
-                                     static_cast<suseconds_t>(micros % 1000000)}};
-    setitimer(ITIMER_REAL, &timer, nullptr);
-  }
-  ~Alarm() {
-    itimerval off = {};
-    setitimer(ITIMER_REAL, &off, nullptr);
-    sigaction(SIGALRM, &savedAction_, nullptr);
-    pthread_sigmask(SIG_SETMASK, &savedMask_, nullptr);
-  }
-  Alarm(const Alarm&) = delete;
-  Alarm& operator=(const Alarm&) = delete;
-
- private:
-  struct sigaction savedAction_ = {};
-  sigset_t savedMask_;
-};
-
 }  // namespace
 
 ModuleHandle CurrentModule() { return &ImageMarker; }
@@ -149,42 +106,10 @@ bool GetExecutablePath(TextBuffer& path) {
   if (!started.empty()) native = started;
   if (native.size() >= kTextLimit || native.find('\\') != std::string::npos)
     return false;
-  for (char& c : native)
-    if (c == '/') c = '\\';
+  native = WindowsPath(native);
   std::memcpy(path, native.c_str(), native.size() + 1);
   return true;
 }
 
 void UseBinaryStandardOutput() {}
 
-bool ResolvePath(const std::string& path, std::string* resolved) {
-  char real[PATH_MAX];
-  if (!realpath(NativePath(path).c_str(), real) || std::strchr(real, '\\')) return false;
-  *resolved = real;
-  std::replace(resolved->begin(), resolved->end(), '/', '\\');
-  return true;
-}
-
-FileLock::~FileLock() {
-  // Closing the descriptor releases the lock.
-  if (handle_ >= 0) close(static_cast<int>(handle_));
-}
-
-bool FileLock::Acquire(const char* path, std::chrono::milliseconds bound) {
-  // Close-on-exec: a child that outlived the run would hold the lock.
-  int fd = open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  int locked = flock(fd, LOCK_EX | LOCK_NB);
-  if (locked != 0 && errno == EWOULDBLOCK && bound.count() > 0) {
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    Alarm alarm(bound);
-    do locked = flock(fd, LOCK_EX);
-    while (locked != 0 && errno == EINTR && std::chrono::steady_clock::now() < deadline);
-  }
-  if (locked != 0) {
-    close(fd);
-    return false;
-  }
-  handle_ = fd;
-  return true;
-}

@@ -5,10 +5,9 @@
 #include <cstring>
 #include <optional>
 
-#include "app/platform.h"
 #include "app/tool_location.h"
+#include "app/worktree_lock.h"
 #include "common/retry.h"
-#include "patch/file_io.h"
 #include "patch/file_patcher.h"
 #include "process/command_runner.h"
 
@@ -107,27 +106,17 @@ std::string GitLockNamed(const CommandResult& restore) {
   return text.substr(start, end + std::strlen("index.lock") - start);
 }
 
-// The entry whose lock the runs in one work tree take turns on: its .git (a
-// folder, or a file in linked work trees and submodules), the first upwards
-// from the tool's folder with its links resolved, as Git finds it. It
-// belongs to Git alone, so a build that a script wraps in a lock on the work
-// tree's folder (flock <folder> <build>) doesn't wait for itself. Outside a
-// work tree, the tool's own executable.
-std::string LockedEntry(const std::string& toolDirectory) {
-  std::string folder;
-  if (!ResolvePath(toolDirectory, &folder)) folder = toolDirectory;
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
-  for (;;) {
-    if (PathExists(folder + ".git")) return folder + ".git";
-    // Up one folder: to the backslash before the one that ends `folder`.
-    std::size_t up = folder.size() < 2 ? std::string::npos
-                                       : folder.rfind('\\', folder.size() - 2);
-    if (up == std::string::npos) break;
-    folder.resize(up + 1);
-  }
-  TextBuffer executable = "";
-  GetExecutablePath(executable);
-  return executable;
+// Restores the target from Git, and says whether that is done: false when
+// Git refused for its index lock and the lock is still there, as another Git
+// holds it for a moment. A lock that is gone already was let go just now,
+// and is tried again at once. One that Git couldn't create for another
+// reason (a .git the build's user can't write, a full disk) is no file, and
+// waiting can't help.
+bool Restore(const StampTexts& texts) {
+  std::string gitLock = GitLockNamed(RunCommand(texts.restoreCommand));
+  if (!gitLock.empty() && !EntryExists(gitLock))
+    gitLock = GitLockNamed(RunCommand(texts.restoreCommand));
+  return gitLock.empty() || !EntryExists(gitLock);
 }
 
 }  // namespace
@@ -135,12 +124,9 @@ std::string LockedEntry(const std::string& toolDirectory) {
 void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
   StampTexts texts;
   if (!BuildStampTexts(mode, CommitHash, ToolDirectory, ToolFolderName, &texts)) return;
-  const std::string lockedEntry = LockedEntry(ToolDirectory);
+  const std::string entry = WorkTreeEntry(ToolDirectory);
   const bool stampable = IsStampableHash(CommitHash);
-  // The file as the run found it: its time goes back if its bytes end so.
-  bool firstTry = true, noted = false;
-  std::string before;
-  FileTime written;
+  std::optional<FileSnapshot> found;  // the file as the run found it
   std::optional<std::chrono::steady_clock::time_point> heldUntil;
   RetryFor(kRestoreBound, [&](bool lastTry) {
     // Every run in the work tree takes turns, from the restore until the
@@ -148,40 +134,24 @@ void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
     // writes the file in steps that another run must not read halfway.
     // Whatever a run waits for between tries (Git's lock, a held target), it
     // waits without the lock, so that the others go on meanwhile.
-    FileLock lock;
-    if (!lock.Acquire(lockedEntry.c_str(), kLockBound)) return true;  // not stamped
-    if (firstTry) noted = ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &before, &written);
-    firstTry = false;
-    CommandResult restore = RunCommand(texts.restoreCommand);
-    // Another Git holds its index lock for a moment: the restore is tried
-    // again while the lock is there. One that is gone already was let go
-    // just now, and is tried again at once. A lock that Git couldn't create
-    // for another reason (a .git the build's user can't write, a full disk)
-    // is no file, and waiting can't help; nor can it without an answer
-    // from Git.
-    std::string gitLock = GitLockNamed(restore);
-    if (!gitLock.empty() && !PathExists(gitLock))
-      gitLock = GitLockNamed(restore = RunCommand(texts.restoreCommand));
-    if (gitAnswered && !lastTry && !gitLock.empty() && PathExists(gitLock)) return false;
+    WorkTreeLock lock;
+    if (!lock.Acquire(entry, kLockBound)) return TryOutcome::kGiveUp;
+    if (!found) found = TakeSnapshot(texts.targetPath, kTimeKeptUpTo);
+    // Without an answer from Git no restore can succeed, so none is retried.
+    if (!Restore(texts) && gitAnswered && !lastTry) return TryOutcome::kAgain;
     // A run killed outright may have left its new file behind. While this
     // run holds the lock, no other is writing one.
-    RemoveLeftTempFiles(texts.targetPath);
+    RemoveLeftovers(texts.targetPath);
     bool held = false;
     if (stampable)
       PatchFile(texts.targetPath, TextList{texts.searchText}, TextList{texts.replacementText},
                 &held);
-    if (held) {
-      auto now = std::chrono::steady_clock::now();
+    if (held) {  // waited for from when it was first found held
+      const auto now = std::chrono::steady_clock::now();
       if (!heldUntil) heldUntil = now + kHeldFileBound;
-      if (!lastTry && now < *heldUntil) return false;
+      if (!lastTry && now < *heldUntil) return TryOutcome::kAgain;
     }
-    // Only a time that changed is put back: setting it changes the file's
-    // status, and Git would then rewrite the file at the next restore.
-    std::string after;
-    FileTime current;
-    if (noted && ReadFileWithTime(texts.targetPath, kTimeKeptUpTo, &after, &current) &&
-        after == before && !(current == written))
-      SetLastWriteTime(texts.targetPath, written);
-    return true;
+    KeepTimeIfUnchanged(texts.targetPath, *found);
+    return held ? TryOutcome::kGiveUp : TryOutcome::kDone;
   });
 }

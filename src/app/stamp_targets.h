@@ -10,7 +10,7 @@
 
 /// Stamps CommitHash into the file that `mode` selects, under ToolDirectory
 /// (tool_location.h): restores it from Git, then replaces its line. Every run
-/// in one work tree takes turns for that, on the lock (platform.h) of the
+/// in one work tree takes turns for that, on the lock (worktree_lock.h) of the
 /// work tree's .git entry, or of the tool's executable outside a work tree.
 /// The restore restores a file hidden from Git's status (skip-worktree) too.
 /// A restore that Git refuses for its index lock is tried again while the

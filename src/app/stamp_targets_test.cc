@@ -48,7 +48,7 @@ TEST(StampTargetsTest, TheTextsOfEachMode) {
 
 TEST(StampTargetsTest, BuildsEveryTextWholeOrNone) {
   // The longest folder name and hashes whose texts take kTextLimit - 1.
-  const std::size_t folder = kTextLimit - 1 - std::strlen("VALUE \"OriginalFilename\", \".exe\"");
+  const std::size_t folder = kTextLimit - 1 - (kRestore + ".rc").size();
   const std::size_t hash1 = kTextLimit - 1 - std::strlen("VALUE \"OriginalFilename\", \"\"");
   const std::size_t hash2 = kTextLimit - 1 - std::strlen("[assembly: AssemblyCopyright(\"\")]");
   struct Case {
@@ -66,6 +66,7 @@ TEST(StampTargetsTest, BuildsEveryTextWholeOrNone) {
     // A text at the limit is whole: a search text without its closing quote
     // would still match, and the stamp would leave a stray quote behind.
     EXPECT_EQ(texts.searchText, c.mode == 1 ? kRc + name + ".exe\"" : kCs + "\")]");
+    EXPECT_EQ(texts.restoreCommand, c.mode == 1 ? kRestore + name + ".rc" : kRestore + kCsPath);
     EXPECT_EQ(texts.replacementText, c.mode == 1 ? kRc + hash + "\"" : kCs + hash + "\")]");
   }
   StampTexts texts;  // the tool's folder unknown; modes that stamp nothing

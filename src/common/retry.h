@@ -18,17 +18,21 @@ inline std::chrono::milliseconds NextPause(std::chrono::milliseconds pause) {
   return std::min(pause * 2, kLongestPause);
 }
 
-/// Calls `attempt(lastTry)` until it returns true, pausing between tries as
-/// NextPause says; the try made once `bound` has passed since the first is
-/// the last, and is told so. So it gives up after about `bound`, plus what
-/// the tries themselves take.
+/// How a try ended: what it was for is done, it is to be made again, or
+/// there is no point in going on.
+enum class TryOutcome { kDone, kAgain, kGiveUp };
+
+/// Calls `attempt(lastTry)` until it ends in anything but kAgain, pausing
+/// between tries as NextPause says; the try made once `bound` has passed
+/// since the first is the last, and is told so. So it gives up after about
+/// `bound`, plus what the tries themselves take.
 template <typename Attempt>
 void RetryFor(std::chrono::milliseconds bound, Attempt attempt) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + bound;
   std::chrono::milliseconds pause = kFirstPause;
   for (bool lastTry = false;;) {
-    if (attempt(lastTry) || lastTry) return;
+    if (attempt(lastTry) != TryOutcome::kAgain || lastTry) return;
     // The pause that reaches the deadline makes the next try the last, even
     // where sleeps end a little early (Windows counts whole milliseconds):
     // asking the clock again would add tries with no pause between them.

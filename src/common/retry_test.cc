@@ -18,7 +18,7 @@ TEST(RetryTest, PausesGrowToHalfASecond) {
   int tries = 0;
   bool toldLast = false;
   RetryFor(std::chrono::milliseconds(600),
-           [&](bool last) { ++tries; toldLast = last; return false; });
+           [&](bool last) { ++tries; toldLast = last; return TryOutcome::kAgain; });
   EXPECT_TRUE(tries >= 2 && tries <= 7) << tries;
   EXPECT_TRUE(toldLast);
 }

@@ -13,13 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "common/paths.h"
 
-std::string NativePath(std::string path) {
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  return path;
-}
+namespace {
 
 // A file created beside the target for the new content; removed again
 // unless Commit moved it over the target.
@@ -73,14 +69,14 @@ sigset_t SavedMask;
 // the open waiting for a writer. (On a regular file, O_NONBLOCK changes
 // nothing.)
 int OpenNow(const std::string& path, int flags) {
-  return open(NativePath(path).c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  return open(PosixPath(path).c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
 }  // namespace
 
 bool PathExists(const std::string& path) {
   struct stat info;
-  return !path.empty() && stat(NativePath(path).c_str(), &info) == 0;
+  return !path.empty() && stat(PosixPath(path).c_str(), &info) == 0;
 }
 
 // While the new file is written and moved into place, no signal may end the
@@ -146,7 +142,7 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
   // A symbolic link is replaced like a file: what is stamped is the file in
   // the project's folder, never one a link points to, which other projects
   // may share. Its permissions are those of the file it pointed to.
-  std::string target = NativePath(path);
+  std::string target = PosixPath(path);
   struct stat info;
   if (stat(target.c_str(), &info) != 0) return false;
 
@@ -164,7 +160,7 @@ bool ReplaceFileContent(const std::string& path, const char* data, std::size_t s
 }
 
 void RemoveLeftTempFiles(const std::string& path) {
-  std::string target = NativePath(path);
+  std::string target = PosixPath(path);
   std::size_t slash = target.rfind('/');
   std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
   std::string prefix = target.substr(slash + 1) + kTempSuffix;  // npos + 1 is 0
@@ -210,5 +206,5 @@ bool SetLastWriteTime(const std::string& path, const FileTime& time) {
   struct timespec times[2] = {{0, UTIME_OMIT}, {}};
   times[1].tv_sec = static_cast<time_t>(time.seconds);
   times[1].tv_nsec = static_cast<long>(time.nanoseconds);
-  return utimensat(AT_FDCWD, NativePath(path).c_str(), times, 0) == 0;
+  return utimensat(AT_FDCWD, PosixPath(path).c_str(), times, 0) == 0;
 }

@@ -40,9 +40,6 @@ class ExclusiveFile {
 struct FileTime {
   std::int64_t seconds = 0;  // Windows: the whole FILETIME
   std::int64_t nanoseconds = 0;
-  bool operator==(const FileTime& other) const {
-    return seconds == other.seconds && nanoseconds == other.nanoseconds;
-  }
 };
 
 /// Reads the whole of the file `path`, sharing it with other readers and

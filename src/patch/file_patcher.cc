@@ -51,3 +51,21 @@ int PatchFile(const std::string& path, const TextList& SearchTexts,
     return 0;
   return 1;
 }
+
+FileSnapshot TakeSnapshot(const std::string& path, std::uint64_t limit) {
+  FileSnapshot snapshot;
+  FileTime time;
+  snapshot.taken = ReadFileWithTime(path, limit, &snapshot.bytes, &time);
+  snapshot.seconds = time.seconds;
+  snapshot.nanoseconds = time.nanoseconds;
+  return snapshot;
+}
+
+void KeepTimeIfUnchanged(const std::string& path, const FileSnapshot& before) {
+  FileSnapshot now = TakeSnapshot(path, before.bytes.size());
+  if (before.taken && now.taken && now.bytes == before.bytes &&
+      (now.seconds != before.seconds || now.nanoseconds != before.nanoseconds))
+    SetLastWriteTime(path, FileTime{before.seconds, before.nanoseconds});
+}
+
+void RemoveLeftovers(const std::string& path) { RemoveLeftTempFiles(path); }

@@ -34,7 +34,6 @@ class ByteBuffer {
   char* data() { return data_; }
   const char* data() const { return data_; }
   std::size_t size() const { return size_; }
-  std::size_t capacity() const { return capacity_; }
   std::string_view view() const { return std::string_view(data_, size_); }
 
  private:

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/paths.h"
 #include "common/text_format.h"
 
 namespace {
@@ -98,7 +99,7 @@ LaunchPlan PlanLaunch(const std::string& commandLine) {
     if (words.empty()) return plan;
   }
   plan.words = SplitCommandLine(words);
-  for (std::string& word : plan.words) std::replace(word.begin(), word.end(), '\\', '/');
+  for (std::string& word : plan.words) word = PosixPath(word);
   return plan;
 }
 

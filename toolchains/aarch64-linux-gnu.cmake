@@ -1,6 +1,6 @@
 # Cross-compiles the Linux build for arm64 with Debian's aarch64 toolchain
 # and runs its tests under user-mode emulation (qemu-user-static):
-#   cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
+#   cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=toolchains/aarch64-linux-gnu.cmake
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 

@@ -1,6 +1,6 @@
 # Cross-compiles the Windows build with Debian's mingw-w64 and runs its tests
 # under Wine:
-#   cmake -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+#   cmake -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=toolchains/mingw-w64-x86_64.cmake
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

@@ -1,4 +1,4 @@
-#include "app/platform.h"
+#include "app/worktree_lock.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 // Runs of one work tree wait for each other on the lock of its .git entry, a
 // folder or a file; here another process (test_main.cc) tries to take it.
-TEST(PlatformTest, FileLockKeepsOtherProcessesOutUntilReleased) {
+TEST(WorkTreeLockTest, KeepsOtherProcessesOutUntilReleased) {
   TempFolder folder;
   fs::create_directory(folder / ".git");
   WriteBytes(folder / "worktree.git", "gitdir: elsewhere\n");
@@ -15,12 +15,12 @@ TEST(PlatformTest, FileLockKeepsOtherProcessesOutUntilReleased) {
     const std::string entry = (folder / name).string();
     const std::string other = ChildCommand("lock") + " \"" + entry + "\" ";
     {
-      FileLock lock;
-      ASSERT_TRUE(lock.Acquire(entry.c_str(), std::chrono::milliseconds(0))) << name;
+      WorkTreeLock lock;
+      ASSERT_TRUE(lock.Acquire(entry, std::chrono::milliseconds(0))) << name;
       EXPECT_EQ(RunCommand(other + "200").text, "0") << name;  // waited 200 ms, in vain
     }
     EXPECT_EQ(RunCommand(other + "0").text, "1") << name;
   }
-  FileLock none;
-  EXPECT_FALSE(none.Acquire((folder / "none").string().c_str(), std::chrono::milliseconds(0)));
+  WorkTreeLock none;
+  EXPECT_FALSE(none.Acquire((folder / "none").string(), std::chrono::milliseconds(0)));
 }
