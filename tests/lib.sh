@@ -13,12 +13,7 @@ scenario() {
   [[ $1 == *"${ONLY:-}"* ]] || return 0
   scenarios=$((scenarios + 1))
   # Not on the left of || or &&: there set -e would be ignored inside.
-  (
-    scenario=$1 && shift
-    trap 'status=$?; set +e; jobs -p | xargs -r kill 2>/dev/null; exit $status' EXIT
-    set -e
-    "$@"
-  )
+  (scenario=$1 && shift && trap 'status=$?; set +e; jobs -p | xargs -r kill 2>/dev/null; exit $status' EXIT && set -e && "$@")
   local status=$?
   [ "$status" = 0 ] || { echo "FAIL [$1] (status $status)" >&2; failures=$((failures + 1)); }
 }
@@ -34,9 +29,5 @@ expect_eq() { [ "$2" == "$3" ] || fail "$1: got '$2', expected '$3'"; }
 
 git_() { git -C "$repo" -c init.defaultBranch=main -c user.name=t -c user.email=t@e "$@"; }
 # next_commit: a new HEAD that changes nothing of the projects.
-next_commit() {
-  date +%N >>"$repo/history"
-  git_ add history
-  git_ commit -qm next
-}
+next_commit() { date +%N >>"$repo/history"; git_ add history; git_ commit -qm next; }
 head_hash() { git_ rev-parse --short HEAD; }

@@ -1,24 +1,17 @@
 // The test binary doubles as the children the tests need: started with
 // --child=<role> it plays that role, and started as git (testbin/git, a
 // copy) it plays git.
-#include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <thread>
+#include <fcntl.h>
 
-#include <gtest/gtest.h>
+#include <thread>
 
 #include "app/entry.h"
 #include "app/worktree_lock.h"
-#include "process/command_runner.h"
 #include "test_support.h"
 
-#include <fcntl.h>
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
-#else
-#include <unistd.h>
 #endif
 
 namespace {
@@ -28,45 +21,35 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
-// git, for Windows programs under Wine, which can't run the Linux one. Each
-// call appends its arguments, in brackets, as a line to REVSTAMP_TEST_LOG.
-// "rev-parse" prints REVSTAMP_TEST_HASH, and a warning on its error stream
-// as git does for a deprecated setting; "checkout ... -- <path>" copies
-// REVSTAMP_TEST_STORE/<path> over <path>, holding the index lock
-// REVSTAMP_TEST_LOCK meanwhile as git does. Without a hash it answers as git
-// outside a work tree, and what it can't do fails as git would.
+// git, for Windows programs under Wine where no real git.exe can be had
+// (tests/windows-git.sh). Each call appends its arguments, in brackets, as a
+// line to REVSTAMP_TEST_LOG. "rev-parse" prints REVSTAMP_TEST_HASH, and a
+// warning on its error stream as git does for a deprecated setting;
+// "checkout ... -- <path>" copies REVSTAMP_TEST_STORE/<path> over <path>,
+// but refuses as git does while another process holds the index lock
+// REVSTAMP_TEST_LOCK. Without a hash it answers as git outside a work tree.
 int PlayGit(int argc, char** argv) {
   std::ofstream log(Env("REVSTAMP_TEST_LOG"), std::ios::app | std::ios::binary);
   for (int i = 1; i < argc; ++i) log << '[' << argv[i] << ']';
   log << '\n';
-  std::string command = argc > 1 ? argv[1] : "";
-  std::string path = argc >= 4 && std::strcmp(argv[argc - 2], "--") == 0 ? argv[argc - 1] : "";
-  if (Env("REVSTAMP_TEST_HASH").empty()) {
-    std::fputs("fatal: not a git repository (or any of the parent directories): .git\n", stderr);
+  const std::string command = argc > 1 ? argv[1] : "", hash = Env("REVSTAMP_TEST_HASH");
+  const std::string path = argc >= 4 && std::strcmp(argv[argc - 2], "--") == 0 ? argv[argc - 1] : "";
+  std::ifstream in(Env("REVSTAMP_TEST_STORE") + "/" + path, std::ios::binary);  // in the ANSI code page
+  const char* fails = hash.empty() ? "fatal: not a git repository (or any of the parent directories): .git\n"
+                      : command != "checkout" ? nullptr
+                      : fs::exists(Env("REVSTAMP_TEST_LOCK")) ? "fatal: Unable to create '%s': File exists.\n"
+                      : !in ? "error: pathspec did not match any file(s) known to git\n" : nullptr;
+  if (fails) {
+    std::fprintf(stderr, fails, Env("REVSTAMP_TEST_LOCK").c_str());
     return 128;
   }
   if (command == "rev-parse") {
     std::fputs("warning: core.fsyncObjectFiles is deprecated; use core.fsync instead\n", stderr);
-    return std::printf("%s\n", Env("REVSTAMP_TEST_HASH").c_str()) < 0;
+    return std::printf("%s\n", hash.c_str()) < 0;
   }
-  // Narrow paths, in the ANSI code page, as the tool's own.
-  std::ifstream in(Env("REVSTAMP_TEST_STORE") + "/" + path, std::ios::binary);
-  if (command == "checkout" && !path.empty() && in) {
-    int lock = open(Env("REVSTAMP_TEST_LOCK").c_str(), O_CREAT | O_EXCL | O_WRONLY, 0666);
-    if (lock < 0) {
-      std::fprintf(stderr, "fatal: Unable to create '%s': File exists.\n",
-                   Env("REVSTAMP_TEST_LOCK").c_str());
-      return 128;
-    }
-    std::ofstream out(path, std::ios::binary);
-    out << in.rdbuf();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    close(lock);
-    std::remove(Env("REVSTAMP_TEST_LOCK").c_str());
-    return out ? 0 : 128;
-  }
-  std::fprintf(stderr, "error: pathspec '%s' did not match any file(s) known to git\n", path.c_str());
-  return 1;
+  std::ofstream out(path, std::ios::binary);
+  out << in.rdbuf();
+  return out ? 0 : 128;
 }
 
 int PlayRole(const std::string& role, char** args) {
@@ -104,8 +87,7 @@ int PlayRole(const std::string& role, char** args) {
   if (role == "interleave") {  // a pause between lines, so that their order is plain
     for (const char* line : {"out 1\n", "err 1\n", "out 2\n"}) {
       std::FILE* stream = line[0] == 'e' ? stderr : stdout;
-      std::fputs(line, stream);
-      std::fflush(stream);
+      std::fputs(line, stream), std::fflush(stream);
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::fwrite("\0after\n", 1, 7, stdout);  // the texts end at the NUL
@@ -114,14 +96,12 @@ int PlayRole(const std::string& role, char** args) {
 #ifdef F_SETPIPE_SZ
     fcntl(1, F_SETPIPE_SZ, 1 << 20);
 #endif
-    std::printf("%s.", std::string(1 << 20, 'x').c_str());
-    std::fflush(stdout);
+    std::printf("%s.", std::string(1 << 20, 'x').c_str()), std::fflush(stdout);
     std::_Exit(0);
   }
   if (role == "linger") std::this_thread::sleep_for(std::chrono::seconds(15));
   if (role == "background") {  // leaves a process behind, holding the output
-    std::puts("started");
-    std::fflush(stdout);
+    std::puts("started"), std::fflush(stdout);
 #ifdef _WIN32
     return std::system(("start \"\" /b " + ChildCommand("linger")).c_str());
 #else

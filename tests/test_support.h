@@ -1,16 +1,27 @@
-// What the tests share: temporary folders, file contents, and the test
-// binary re-run as a child process that plays a role (test_main.cc).
+// What the tests share: GoogleTest and the standard headers they use,
+// temporary folders, file contents, the command runner, and the test binary
+// re-run as a child process that plays a role (test_main.cc).
 #ifndef REVSTAMP_TESTS_TEST_SUPPORT_H_
 #define REVSTAMP_TESTS_TEST_SUPPORT_H_
 
+#include <chrono>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "app/platform.h"
+#include "process/command_runner.h"
 
 namespace fs = std::filesystem;
 
@@ -18,10 +29,7 @@ namespace fs = std::filesystem;
 struct TempFolder {
   fs::path path = fs::temp_directory_path() / ("revstamp-" + std::to_string(std::random_device{}()));
   TempFolder() { fs::create_directories(path); }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
+  ~TempFolder() { std::error_code ignored; fs::remove_all(path, ignored); }
   fs::path operator/(const std::string& name) const { return path / name; }
 };
 

@@ -14,6 +14,15 @@ const char kFrameworkInitFailed[] =
 
 const char kRevParseCommand[] = "cmd /c git rev-parse --short HEAD";
 
+namespace {
+
+// Removes every line feed from `text`, in place. Carriage returns stay.
+void RemoveLineFeeds(std::string& text) {
+  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+}
+
+}  // namespace
+
 int RevstampMain(int argc, const char* const* argv, FrameworkInit init) {
   UseBinaryStandardOutput();
   LocateTool();
@@ -52,8 +61,4 @@ int ParseMode(const char* text) {
     }
   }
   return static_cast<int>(negative ? -value : value);
-}
-
-void RemoveLineFeeds(std::string& text) {
-  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
 }

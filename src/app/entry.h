@@ -28,7 +28,4 @@ int ModeFromArguments(int argc, const char* const* argv);
 /// wrapping, so no out-of-range number can select a real mode.
 int ParseMode(const char* text);
 
-/// Removes every line feed from `text`, in place. Carriage returns stay.
-void RemoveLineFeeds(std::string& text);
-
 #endif  // REVSTAMP_APP_ENTRY_H_

@@ -1,19 +1,9 @@
 #include "app/entry.h"
 
-#include <climits>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
-#include "process/command_runner.h"
 #include "test_support.h"
 
 TEST(EntryTest, ModeFromTheArguments) {
-  struct Case {
-    std::vector<const char*> arguments;  // after the program name
-    int mode;
-  } cases[] = {
+  struct Case { std::vector<const char*> arguments; int mode; } cases[] = {  // after the name
       {{}, 1}, {{"2"}, 2}, {{"2", "x"}, 1}, {{"1", "2", "3"}, 1}, {{"2x"}, 2}, {{" \t2"}, 2},
       {{"+2"}, 2}, {{"-1"}, -1}, {{"abc"}, 0}, {{""}, 0}, {{"- 2"}, 0}, {{"3"}, 3},
       {{"2147483647"}, INT_MAX}, {{"-2147483648"}, INT_MIN},
@@ -26,14 +16,6 @@ TEST(EntryTest, ModeFromTheArguments) {
     std::string shown;
     for (const char* a : c.arguments) shown += std::string("[") + a + "]";
     EXPECT_EQ(ModeFromArguments(static_cast<int>(argv.size()), argv.data()), c.mode) << shown;
-  }
-}
-
-TEST(EntryTest, OnlyLineFeedsLeaveTheHash) {
-  for (auto [answer, hash] : {std::pair<std::string, std::string>{"1a2b3c4\n", "1a2b3c4"},
-                              {"1a2b3c4\r\n", "1a2b3c4\r"}, {"a\nb\n\n", "ab"}, {"", ""}}) {
-    RemoveLineFeeds(answer);
-    EXPECT_EQ(answer, hash);
   }
 }
 

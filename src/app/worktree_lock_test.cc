@@ -1,8 +1,5 @@
 #include "app/worktree_lock.h"
 
-#include <gtest/gtest.h>
-
-#include "process/command_runner.h"
 #include "test_support.h"
 
 // Runs of one work tree wait for each other on the lock of its .git entry, a

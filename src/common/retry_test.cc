@@ -1,8 +1,6 @@
 #include "common/retry.h"
 
-#include <vector>
-
-#include <gtest/gtest.h>
+#include "test_support.h"
 
 // What another process holds is tried again soon after it lets go (pauses
 // of at most half a second), without a process started every few

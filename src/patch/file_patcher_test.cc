@@ -1,31 +1,15 @@
 #include "patch/file_patcher.h"
 
-#include <functional>
-#include <future>
-#include <iterator>
-#include <memory>
-
-#include <gtest/gtest.h>
-
 #include "patch/file_io.h"
 #include "test_support.h"
 
 // The rewrite (a new file with what the old one was, in a link's place too)
 // and files held by other programs are tested end to end (tests/e2e.sh);
 // here, files that are refused.
-namespace {
-
-const TextList kSearch = {"W"}, kStamp = {"1a2b3c4"};
-
-}  // namespace
-
 TEST(FilePatcherTest, RefusesWithoutTouchingAnything) {
   TempFolder folder;
   const fs::path file = folder / "W.rc";
-  struct Case {
-    const char* what;
-    std::function<void()> setUp;
-  } cases[] = {
+  struct Case { const char* what; std::function<void()> setUp; } cases[] = {
       {"read-only", [&] {
          fs::permissions(file, fs::perms::owner_write | fs::perms::group_write |
                                    fs::perms::others_write, fs::perm_options::remove); }},
@@ -37,7 +21,7 @@ TEST(FilePatcherTest, RefusesWithoutTouchingAnything) {
     WriteBytes(file, "W");
     c.setUp();
     const auto size = fs::file_size(file);
-    EXPECT_EQ(PatchFile(file.string(), kSearch, kStamp), 0) << c.what;
+    EXPECT_EQ(PatchFile(file.string(), {"W"}, {"1a2b3c4"}), 0) << c.what;
     EXPECT_TRUE(fs::file_size(file) == size && (size > 1 || ReadBytes(file) == "W")) << c.what;
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1) << c.what;
   }

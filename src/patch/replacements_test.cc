@@ -1,20 +1,13 @@
 #include "patch/replacements.h"
 
-#include <cstring>
-#include <string>
-
-#include <gtest/gtest.h>
+#include "test_support.h"
 
 // UTF-16LE scripts, with names in and outside ASCII, are tested end to end
 // (tests/e2e.sh); here, what no script holds.
 TEST(ReplacementsTest, ReplacesTheFirstOccurrence) {
   using namespace std::string_literals;
   const std::string mark = "\xff\xfe";  // UTF-16LE's byte-order mark
-  struct Case {
-    std::string content;
-    TextList search, replacement;
-    std::string expected;
-  } cases[] = {
+  struct Case { std::string content; TextList search, replacement; std::string expected; } cases[] = {
       {"a X b X", {"X"}, {"YYYY"}, "a YYYY b X"},
       {"x-x", {"x"}, {"xx"}, "xx-x"},                           // never searched again
       {mark + "a\0b\0"s, {"ab"}, {"Z"}, mark + "Z\0"s},          // as UTF-16LE after its mark

@@ -1,17 +1,11 @@
 #include "process/command_line.h"
 
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
+#include "test_support.h"
 
 using Words = std::vector<std::string>;
 
 TEST(CommandLineTest, SplitsAsTheCRuntimeDoes) {
-  struct Case {
-    const char* line;
-    Words words;
-  } cases[] = {
+  struct Case { const char* line; Words words; } cases[] = {
       {"git checkout -- \"My Proj.rc\"", {"git", "checkout", "--", "My Proj.rc"}},
       {"a \t b  ", {"a", "b"}}, {"a \"\"", {"a", ""}}, {"", {""}},
       {"a b\\\\c", {"a", "b\\\\c"}},        // backslashes alone are literal
@@ -24,11 +18,7 @@ TEST(CommandLineTest, SplitsAsTheCRuntimeDoes) {
 }
 
 TEST(CommandLineTest, TheInterpreterStandInRunsOnlySimpleCommands) {
-  struct Case {
-    const char* line;
-    bool viaInterpreter;
-    Words words;  // with '/' for '\'
-  } cases[] = {
+  struct Case { const char* line; bool viaInterpreter; Words words; } cases[] = {  // words: / for a backslash
       {"cmd /c git rev-parse --short HEAD", true, {"git", "rev-parse", "--short", "HEAD"}},
       {"CMD.EXE  /C  git checkout -- Properties\\AssemblyInfo.cs", true,
        {"git", "checkout", "--", "Properties/AssemblyInfo.cs"}},
