@@ -9,19 +9,22 @@
 #include "common/text_format.h"
 
 /// Stamps CommitHash into the file that `mode` selects, under ToolDirectory
-/// (tool_location.h): restores it from Git, then replaces its line. Every run
-/// in one work tree takes turns for that, on the lock (worktree_lock.h) of the
-/// work tree's .git entry, or of the tool's executable outside a work tree.
-/// The restore restores a file hidden from Git's status (skip-worktree) too.
-/// A restore that Git refuses for its index lock is tried again while the
-/// lock is there, for about 10 s, when `gitAnswered` (the hash command
-/// succeeded), and a target that
+/// (tool_location.h): restores it from Git, then replaces its line, keeping
+/// what the user wrote that isn't committed (PatchFile, PlanStamp). Every
+/// run in one work tree takes turns for that, on the lock (worktree_lock.h)
+/// of the work tree's .git entry, or of the tool's executable outside a work
+/// tree. The restore restores a file hidden from Git's status
+/// (skip-worktree) too. A restore that Git refuses for its index lock is
+/// tried again while the lock is in the work tree's Git folder, for about
+/// 10 s, when `gitAnswered` (the hash command succeeded), and a target that
 /// another process holds for about 2 s, each without the lock meanwhile;
 /// then the line is replaced in whatever the file holds, or the run gives
-/// up. A mode does nothing at all when BuildStampTexts refuses, or the lock
-/// can't be had within a minute; a hash that IsStampableHash refuses is not
-/// stamped, though the file is restored. A run that leaves the file's bytes
-/// as they were leaves its time too.
+/// up. A mode does nothing at all when BuildStampTexts refuses, the lock
+/// can't be had within a minute, or the file can't be read whole (what it
+/// holds couldn't be kept); nor when the file already holds the line this
+/// run would write. A CommitHash that IsCommitHash refuses is not stamped,
+/// though the file is restored. A run that leaves the file's bytes as they
+/// were leaves its time too.
 void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered);
 
 /// The texts of one mode.
@@ -30,6 +33,10 @@ struct StampTexts {
   TextBuffer restoreCommand;
   TextBuffer searchText;
   TextBuffer replacementText;
+  /// What a stamp's line holds before and after its hash, for telling an
+  /// earlier stamp (KeptText).
+  const char* stampStart = "";
+  const char* stampEnd = "";
 };
 
 /// Builds the texts of `mode` for a tool in `directory` (ending in a
@@ -43,8 +50,8 @@ struct StampTexts {
 bool BuildStampTexts(int mode, const std::string& CommitHash, const char* directory,
                      const char* folder, StampTexts* texts);
 
-/// Whether `hash` can stand in a string literal of both targets as it is:
-/// no control character, no double quote and no backslash.
-bool IsStampableHash(const std::string& hash);
+/// Whether `hash` is what Git prints for a commit, 4 to 64 characters of
+/// 0-9a-f, and so may be stamped: never an error message in its place.
+bool IsCommitHash(const std::string& hash);
 
 #endif  // REVSTAMP_APP_STAMP_TARGETS_H_

@@ -60,7 +60,11 @@ TEST(StampTargetsTest, BuildsEveryTextWholeOrNone) {
   StampTexts texts;  // the tool's folder unknown; modes that stamp nothing
   for (int mode : {1, 0, 3})
     EXPECT_FALSE(BuildStampTexts(mode, "h", mode == 1 ? "" : "\\", "", &texts)) << mode;
-  for (std::string hash : {"1a2b3c4\r", "a\"b", "a\\b", "a\tb"})
-    EXPECT_FALSE(IsStampableHash(hash)) << hash;
-  EXPECT_TRUE(IsStampableHash("fatal: not a git repository (or any of the parent directories)"));
+  // Only what Git prints for a commit is stamped, never its error message.
+  for (const std::string& hash : {std::string("abc"), std::string(65, 'a'), std::string("1A2B3C4"),
+                                  std::string("1a2b3c4\r"), std::string("HEAD"),
+                                  std::string("fatal: not a git repository")})
+    EXPECT_FALSE(IsCommitHash(hash)) << hash;
+  for (const std::string& hash : {std::string("abcd"), std::string(64, 'f')})
+    EXPECT_TRUE(IsCommitHash(hash)) << hash;
 }

@@ -62,11 +62,6 @@ bool ResolvePath(const std::string& path, std::string* resolved) {
   return true;
 }
 
-bool EntryExists(const std::string& path) {
-  struct stat info;
-  return !path.empty() && stat(PosixPath(path).c_str(), &info) == 0;
-}
-
 WorkTreeLock::~WorkTreeLock() {
   // Closing the descriptor releases the lock.
   if (handle_ >= 0) close(static_cast<int>(handle_));

@@ -31,10 +31,6 @@ bool ResolvePath(const std::string& path, std::string* resolved) {
   return true;
 }
 
-bool EntryExists(const std::string& path) {
-  return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 WorkTreeLock::~WorkTreeLock() {
   if (handle_ == -1) return;
   HANDLE mutex = reinterpret_cast<HANDLE>(handle_);

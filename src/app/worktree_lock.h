@@ -20,6 +20,12 @@
 /// Outside a work tree, the tool's own executable.
 std::string WorkTreeEntry(const std::string& toolDirectory);
 
+/// The work tree's Git folder, where its index and the index's lock are:
+/// `entry` itself when it is a folder; the folder that a .git file names
+/// ("gitdir: <folder>", relative to the file's own folder or absolute), as
+/// in linked work trees and submodules.
+std::string GitFolder(const std::string& entry);
+
 /// An exclusive lock named after a file or folder, shared by every process
 /// that locks the same one, whatever path it names it by. It is held until
 /// the object is destroyed; if the process dies first, the system releases
@@ -41,9 +47,6 @@ class WorkTreeLock {
  private:
   std::intptr_t handle_ = -1;  // a mutex HANDLE, or a descriptor
 };
-
-/// Whether `path` (in Windows form) names an existing file or folder.
-bool EntryExists(const std::string& path);
 
 /// `path` (in Windows form) with every symbolic link in it resolved, and on
 /// Windows every junction, in Windows form. False when it can't be resolved,

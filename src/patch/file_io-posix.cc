@@ -74,11 +74,6 @@ int OpenNow(const std::string& path, int flags) {
 
 }  // namespace
 
-bool PathExists(const std::string& path) {
-  struct stat info;
-  return !path.empty() && stat(PosixPath(path).c_str(), &info) == 0;
-}
-
 // While the new file is written and moved into place, no signal may end the
 // process halfway and leave that file behind. Children started outside this
 // object's lifetime keep the defaults.
@@ -97,7 +92,7 @@ InterruptsHeldOff::~InterruptsHeldOff() {
   pthread_sigmask(SIG_SETMASK, &SavedMask, nullptr);
 }
 
-bool ExclusiveFile::Open(const std::string& path, bool* held) {
+bool File::OpenExclusive(const std::string& path, bool* held) {
   Close();
   *held = false;
   int fd = OpenNow(path, O_RDWR);
@@ -117,21 +112,49 @@ bool ExclusiveFile::Open(const std::string& path, bool* held) {
   return locked;
 }
 
-bool ExclusiveFile::Length(std::uint64_t* length) {
+ReadOutcome File::OpenShared(const std::string& path) {
+  Close();
+  struct stat info;
+  if (stat(PosixPath(path).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    return ReadOutcome::kNoFile;
+  int fd = OpenNow(path, O_RDONLY);
+  if (fd < 0) return ReadOutcome::kFailed;
+  handle_ = fd;
+  // Something else may have taken the file's place meanwhile.
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    Close();
+    return ReadOutcome::kNoFile;
+  }
+  return ReadOutcome::kRead;
+}
+
+bool File::Length(std::uint64_t* length) {
   struct stat info;
   if (handle_ < 0 || fstat(static_cast<int>(handle_), &info) != 0) return false;
   *length = static_cast<std::uint64_t>(info.st_size);
   return true;
 }
 
-long long ExclusiveFile::Read(char* buffer, std::size_t count) {
+bool File::LastWriteTime(FileTime* time) {
+  struct stat info;
+  if (handle_ < 0 || fstat(static_cast<int>(handle_), &info) != 0) return false;
+#if defined(__APPLE__)
+  const struct timespec& written = info.st_mtimespec;
+#else
+  const struct timespec& written = info.st_mtim;
+#endif
+  *time = FileTime{written.tv_sec, written.tv_nsec};
+  return true;
+}
+
+long long File::Read(char* buffer, std::size_t count) {
   ssize_t n;
   do n = read(static_cast<int>(handle_), buffer, count);
   while (n < 0 && errno == EINTR);
   return n;
 }
 
-void ExclusiveFile::Close() {
+void File::Close() {
   if (handle_ >= 0) close(static_cast<int>(handle_));
   handle_ = -1;
 }
@@ -171,35 +194,6 @@ void RemoveLeftTempFiles(const std::string& path) {
         std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
       unlinkat(dirfd(listing), entry->d_name, 0);
   closedir(listing);
-}
-
-bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string* bytes,
-                      FileTime* time) {
-  int fd = OpenNow(path, O_RDONLY);
-  if (fd < 0) return false;
-  struct stat info = {};
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            static_cast<std::uint64_t>(info.st_size) <= limit;
-  bytes->clear();
-  char buffer[8192];
-  while (ok) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    bytes->append(buffer, static_cast<std::size_t>(n));
-  }
-  close(fd);
-#if defined(__APPLE__)
-  const struct timespec& written = info.st_mtimespec;
-#else
-  const struct timespec& written = info.st_mtim;
-#endif
-  time->seconds = written.tv_sec;
-  time->nanoseconds = written.tv_nsec;
-  return ok;
 }
 
 bool SetLastWriteTime(const std::string& path, const FileTime& time) {

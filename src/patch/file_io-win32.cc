@@ -2,7 +2,6 @@
 #include "patch/file_io.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -101,11 +100,7 @@ bool ConsoleInterrupt(unsigned long) {
   return false;  // on to the default handler, which ends the process
 }
 
-bool PathExists(const std::string& path) {
-  return !path.empty() && PathFileExistsA(path.c_str());
-}
-
-bool ExclusiveFile::Open(const std::string& path, bool* held) {
+bool File::OpenExclusive(const std::string& path, bool* held) {
   Close();
   *held = false;
   // Windows itself refuses to open a read-only file for writing; Wine run
@@ -130,21 +125,48 @@ bool ExclusiveFile::Open(const std::string& path, bool* held) {
   return true;
 }
 
-bool ExclusiveFile::Length(std::uint64_t* length) {
+ReadOutcome File::OpenShared(const std::string& path) {
+  Close();
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return ReadOutcome::kNoFile;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_SHARING_VIOLATION ? ReadOutcome::kHeld : ReadOutcome::kFailed;
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    Close();
+    return ReadOutcome::kNoFile;
+  }
+  return ReadOutcome::kRead;
+}
+
+bool File::Length(std::uint64_t* length) {
   LARGE_INTEGER size;
   if (!GetFileSizeEx(AsHandle(handle_), &size)) return false;
   *length = static_cast<std::uint64_t>(size.QuadPart);
   return true;
 }
 
-long long ExclusiveFile::Read(char* buffer, std::size_t count) {
+bool File::LastWriteTime(FileTime* time) {
+  FILETIME written;
+  if (!GetFileTime(AsHandle(handle_), nullptr, nullptr, &written)) return false;
+  time->seconds = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+  time->nanoseconds = 0;
+  return true;
+}
+
+long long File::Read(char* buffer, std::size_t count) {
   DWORD chunk = count > (1u << 30) ? (1u << 30) : static_cast<DWORD>(count);
   DWORD got = 0;
   if (!ReadFile(AsHandle(handle_), buffer, chunk, &got, nullptr)) return -1;
   return got;
 }
 
-void ExclusiveFile::Close() {
+void File::Close() {
   if (handle_ != -1) CloseHandle(AsHandle(handle_));
   handle_ = -1;
 }
@@ -170,30 +192,6 @@ void RemoveLeftTempFiles(const std::string& path) {
     if (std::strlen(found.cFileName) == length) DeleteFileA((folder + found.cFileName).c_str());
   while (FindNextFileA(search, &found));
   FindClose(search);
-}
-
-bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string* bytes,
-                      FileTime* time) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  FILETIME written = {};
-  LARGE_INTEGER size;
-  bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileTime(file, nullptr, nullptr, &written) &&
-            GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) <= limit;
-  bytes->clear();
-  char buffer[8192];
-  while (ok) {
-    DWORD got = 0;
-    ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0;
-    if (!ok || got == 0) break;
-    bytes->append(buffer, got);
-  }
-  CloseHandle(file);
-  time->seconds = static_cast<std::int64_t>(
-      (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
-  return ok;
 }
 
 bool SetLastWriteTime(const std::string& path, const FileTime& time) {

@@ -7,26 +7,42 @@
 #include <cstdint>
 #include <string>
 
-/// Whether `path` names an existing file or directory. The empty path
-/// names nothing.
-bool PathExists(const std::string& path);
+#include "patch/replacements.h"
 
-/// An existing file, open for reading and writing and shared with no one.
-class ExclusiveFile {
+/// A file's last-write time, in the system's own units and resolution.
+struct FileTime {
+  std::int64_t seconds = 0;  // Windows: the whole FILETIME
+  std::int64_t nanoseconds = 0;
+};
+
+/// What opening a file to read it found.
+enum class ReadOutcome {
+  kRead,
+  kNoFile,  // nothing there, or not a regular file (a folder, a FIFO)
+  kHeld,    // another process holds it open without sharing (Windows)
+  kFailed,  // a regular file that can't be read
+};
+
+/// An existing regular file, open to read it whole. Every open is one try
+/// that never blocks: a FIFO never keeps it waiting for a writer.
+class File {
  public:
-  ExclusiveFile() = default;
-  ~ExclusiveFile() { Close(); }
-  ExclusiveFile(const ExclusiveFile&) = delete;
-  ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+  File() = default;
+  ~File() { Close(); }
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
 
-  /// Opens `path`, which must exist and be a regular file, in one try that
-  /// never blocks. Fails for anything else (a directory, a FIFO), a
-  /// read-only file (even for an administrator or root), and a file that
-  /// another process holds open without sharing (on POSIX: holds an flock
-  /// on); `*held` tells the last apart, since it may go away.
-  bool Open(const std::string& path, bool* held);
+  /// Opens `path` for reading and writing, shared with no one. Fails for
+  /// anything but a regular file, a read-only file (even for an
+  /// administrator or root), and a file that another process holds open
+  /// without sharing (on POSIX: holds an flock on); `*held` tells the last
+  /// apart, since it may go away.
+  bool OpenExclusive(const std::string& path, bool* held);
+  /// Opens `path` for reading, shared with other readers and writers.
+  ReadOutcome OpenShared(const std::string& path);
   /// The file's length in bytes.
   bool Length(std::uint64_t* length);
+  bool LastWriteTime(FileTime* time);
   /// Reads at most `count` bytes: the count read, 0 at the end of the file,
   /// or -1 on an error.
   long long Read(char* buffer, std::size_t count);
@@ -35,19 +51,6 @@ class ExclusiveFile {
  private:
   std::intptr_t handle_ = -1;  // a HANDLE, or a descriptor; -1 when closed
 };
-
-/// A file's last-write time, in the system's own units and resolution.
-struct FileTime {
-  std::int64_t seconds = 0;  // Windows: the whole FILETIME
-  std::int64_t nanoseconds = 0;
-};
-
-/// Reads the whole of the file `path`, sharing it with other readers and
-/// writers, and its last-write time. False when it can't be read, is not a
-/// regular file (never waiting on a FIFO for a writer), or holds more than
-/// `limit` bytes (and then reads nothing).
-bool ReadFileWithTime(const std::string& path, std::uint64_t limit, std::string* bytes,
-                      FileTime* time);
 
 /// Sets the last-write time of the file `path`; its other times stay.
 bool SetLastWriteTime(const std::string& path, const FileTime& time);

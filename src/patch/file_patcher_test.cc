@@ -39,3 +39,61 @@ TEST(FilePatcherTest, AnInterruptWaitsForTheRewriteThenEndsTheProcess) {
   EXPECT_FALSE(handled.get());
 }
 #endif
+
+namespace {
+
+ByteBuffer Bytes(const std::string& text) {
+  ByteBuffer buffer;
+  buffer.Allocate(text.size());
+  std::memcpy(buffer.data(), text.data(), text.size());
+  buffer.SetSize(text.size());
+  return buffer;
+}
+
+}  // namespace
+
+// What a stamp writes after Git's restore, from the text as the run found
+// it: the user's edits stay, an earlier stamp gives way to the new hash.
+TEST(FilePatcherTest, KeepsWhatTheUserWrote) {
+  using namespace std::string_literals;
+  const std::string line = "[assembly: AssemblyCopyright(\"\")]";
+  auto stamp = [](const std::string& hash) { return "[assembly: AssemblyCopyright(\"" + hash + "\")]"; };
+  const std::string committed = "a\n" + line + "\nb\n", stamped = "a\n" + stamp("1a2b") + "\nb\n";
+  auto wide = [](const std::string& text) {
+    std::string units = "\xff\xfe";
+    for (char c : text) units += c, units += '\0';
+    return units;
+  };
+  struct Case { const char* what; std::optional<std::string> found; std::string restored, hash, written; };
+  const Case cases[] = {
+      {"no file before", std::nullopt, committed, "1a2b", stamped},
+      {"as committed", committed, committed, "1a2b", stamped},
+      {"an earlier stamp", "a\n" + stamp("0ff1ce") + "\nb\n", committed, "1a2b", stamped},
+      {"an edit", "A\n" + line + "\nb\n", committed, "1a2b", "A\n" + stamp("1a2b") + "\nb\n"},
+      {"an edit and an earlier stamp", "a\n" + stamp("0ff1ce") + "\nB\n", committed, "1a2b",
+       "a\n" + stamp("1a2b") + "\nB\n"},
+      {"neither line", "a\n[assembly: AssemblyCopyright(\"(c) me\")]\n", committed, "1a2b",
+       "a\n[assembly: AssemblyCopyright(\"(c) me\")]\n"},
+      {"the line twice, the first stamped", stamp("0ff1ce") + line + "!", line + line, "1a2b",
+       stamp("1a2b") + line + "!"},
+      {"no stamp but in the line's place", line + "!" + stamp("0ff1ce"), line, "1a2b",
+       stamp("1a2b") + "!" + stamp("0ff1ce")},
+      {"not a hash", "a\n" + stamp("ABCD") + "\nB\n", committed, "1a2b", "a\n" + stamp("ABCD") + "\nB\n"},
+      {"too long a hash", "a\n" + stamp(std::string(65, 'a')) + "\n", committed, "1a2b",
+       "a\n" + stamp(std::string(65, 'a')) + "\n"},
+      {"the committed stamp", "x" + stamp("0ff1ce"), stamp("0ff1ce"), "1a2b", "x" + stamp("0ff1ce")},
+      {"no hash to stamp", "a\n" + stamp("0ff1ce") + "\nb\n", committed, "", committed},
+      {"UTF-16LE, an edit", wide("A\n" + stamp("0ff1ce")), wide("a\n" + line), "1a2b",
+       wide("A\n" + stamp("1a2b"))},
+  };
+  TempFolder folder;
+  const fs::path file = folder / "AssemblyInfo.cs";
+  for (const Case& c : cases) {
+    WriteBytes(file, c.restored);
+    FileSnapshot found;
+    if (c.found) found.state = FileSnapshot::State::kTaken, found.bytes = Bytes(*c.found);
+    const KeptText kept{&found, "[assembly: AssemblyCopyright(\"", "\")]"};
+    EXPECT_EQ(PatchFile(file.string(), {line}, {c.hash.empty() ? line : stamp(c.hash)}, nullptr, &kept), 1) << c.what;
+    EXPECT_EQ(ReadBytes(file), c.written) << c.what;
+  }
+}

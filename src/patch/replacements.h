@@ -1,9 +1,11 @@
 // The byte-string side of the patcher: a file's content held in one buffer,
-// and the ordered first-occurrence replacements applied to it.
+// the ordered first-occurrence replacements applied to it, and the rule that
+// decides what a stamp keeps of the user's own text.
 #ifndef REVSTAMP_PATCH_REPLACEMENTS_H_
 #define REVSTAMP_PATCH_REPLACEMENTS_H_
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +21,8 @@ class ByteBuffer {
  public:
   ByteBuffer() = default;
   ~ByteBuffer();
+  ByteBuffer(ByteBuffer&& other) noexcept;
+  ByteBuffer& operator=(ByteBuffer&& other) noexcept;
   ByteBuffer(const ByteBuffer&) = delete;
   ByteBuffer& operator=(const ByteBuffer&) = delete;
 
@@ -50,18 +54,46 @@ std::size_t ReplacementHeadroom(const TextList& replacementTexts);
 /// Visual Studio saves resource scripts.
 bool IsUtf16Le(std::string_view content);
 
+/// Where `text`, in the tool's 8-bit encoding, first occurs in `content` at
+/// or after byte `from`, in the content's own encoding: byte for byte, or in
+/// a UTF-16LE file as UTF-16LE (utf16.h), on code unit boundaries after the
+/// byte-order mark. npos when it doesn't occur, or doesn't convert.
+std::size_t FindText(std::string_view content, std::string_view text, std::size_t from = 0);
+
 /// For each i in order, replaces the first occurrence of searchTexts[i] in
-/// `content` (as it stands after the earlier pairs) with replacementTexts[i].
-/// A search text that doesn't occur is skipped; an empty one matches at the
-/// start. The replacement is never searched again. The lists must have the
-/// same length, and `content` at least ReplacementHeadroom spare room;
-/// returns false otherwise.
-///
-/// Content is bytes, compared exactly, except in a UTF-16LE file: there each
-/// pair is matched and inserted in its UTF-16LE form (utf16.h), on code unit
-/// boundaries after the byte-order mark, and a pair that doesn't convert is
-/// skipped.
+/// `content` (FindText, as it stands after the earlier pairs) with
+/// replacementTexts[i], in the content's encoding. A search text that doesn't
+/// occur, or a pair that doesn't convert, is skipped; an empty search text
+/// matches at the start. The replacement is never searched again. The lists
+/// must have the same length, and `content` at least ReplacementHeadroom
+/// spare room; returns false otherwise.
 bool ApplyReplacements(ByteBuffer& content, const TextList& searchTexts,
                        const TextList& replacementTexts);
+
+/// The line a stamp replaces, `search`, and the shape of the line a stamp
+/// leaves: `start`, a hash of 4 to 64 characters 0-9a-f, `end`. The texts
+/// are in the tool's 8-bit encoding.
+struct StampLine {
+  std::string search, start, end;
+};
+
+/// What a stamp writes, once Git has restored the file: which text it starts
+/// from, and the line it replaces there (empty: none).
+struct StampPlan {
+  bool keepFound = false;  // the text as the run found it, not as restored
+  std::string search;
+};
+
+/// Decides what restore-and-stamp writes, from `restored` (the file as it is
+/// after Git's restore, or as it was where Git didn't restore it) and `found`
+/// (the file before the restore; none when there was no file):
+/// - found as restored, or differing from it only by one earlier stamp of
+///   `line` where the restored text holds the line looked for: the restored
+///   text, at its first line looked for;
+/// - otherwise (an edit the user hasn't committed) the found text, at its
+///   first line looked for, or at its first earlier stamp where that comes
+///   first and the restored text holds the line looked for; neither: none.
+StampPlan PlanStamp(std::optional<std::string_view> found, std::string_view restored,
+                    const StampLine& line);
 
 #endif  // REVSTAMP_PATCH_REPLACEMENTS_H_
