@@ -1,5 +1,5 @@
 // The entry routine: the tool's whole run, from locating itself to its exit
-// status. The README tells the run's story.
+// status. docs/guide.md tells the run's story.
 #ifndef REVSTAMP_APP_ENTRY_H_
 #define REVSTAMP_APP_ENTRY_H_
 

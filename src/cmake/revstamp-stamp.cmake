@@ -1,53 +1,152 @@
-# The stamp of revstamp_stamp() (revstampConfig.cmake), run in the tool's
-# folder at build time:
+# The stamp of revstamp_stamp() (revstampConfig.cmake), run in the stamped
+# file's folder at build time:
 #
-#   cmake -DTOOL=<tool> -DMODE=<1|2> -DFILE=<file> -DLINE=<line> -DSTAMP=<regex>
+#   cmake -DTOOL=<the package's tool> -DMODE=<1|2> -DFILE=<file> -DCOPY=<copy>
+#         -DLINE=<line> -DSTART=<a stamp's start> -DEND=<its end>
 #         -DMARKER=<marker> -DNAMED=<the marker as the build tool names it>
+#         -DKEEP=<ON: stamp FILE itself> -DSTRICT=<ON: warnings are errors>
 #         -P revstamp-stamp.cmake
 #
-# Runs the tool, then asks Git for HEAD's hash and where its files are. It
-# touches the marker, and writes <marker>.d for the build tool: Git's files
-# that a commit, a checkout or a reset changes, as Git has them now, so that
-# the next stamp comes when one of them changes. When the file doesn't hold
-# the stamped line with HEAD's hash, it warns and lists a file that never
-# exists, so that the next build tries again.
-execute_process(COMMAND "${TOOL}" "${MODE}")
-execute_process(COMMAND git rev-parse --short HEAD
-                RESULT_VARIABLE failed OUTPUT_VARIABLE hash ERROR_VARIABLE why
+# Touches the marker first, so that anything Git writes from then on makes
+# the next build stamp again (with KEEP, after the tool, which rewrites the
+# file); then asks Git for HEAD and where its files are.
+# When the copy doesn't carry HEAD's hash, or the file changed since the
+# copy was made, it copies the file and runs the tool on the copy, in a
+# folder of the copy's own named like the file's, with Git's variables
+# pointing the tool's commands at the repository: its hash command answers,
+# and its restore, which finds no such file there, touches nothing of the
+# work tree. Then it writes <marker>.d for the build tool: the file and
+# Git's files that a commit, a checkout or a reset changes, as Git has them
+# now. A copy that won't carry HEAD's hash warns (revstamp-warnings.txt) and
+# lists a file that never exists, so that the next build tries again.
+#
+# Included from revstampConfig.cmake, it only defines its functions.
+
+# Function: _revstamp_say
+# Description: the warning <code> of revstamp-warnings.txt, its {names}
+# filled in from the caller's variables of those names, as <severity>.
+set_property(GLOBAL PROPERTY revstamp_warnings "${CMAKE_CURRENT_LIST_DIR}/revstamp-warnings.txt")
+function(_revstamp_say severity code)
+  get_property(table GLOBAL PROPERTY revstamp_warnings)
+  file(STRINGS "${table}" said REGEX "^${code}\t")
+  string(REGEX REPLACE "^${code}\t" "" said "${said}")
+  string(REGEX MATCHALL "{[a-z]+}" names "${said}")
+  foreach(name IN LISTS names)
+    string(REGEX REPLACE "[{}]" "" variable "${name}")
+    string(REPLACE "${name}" "${${variable}}" said "${said}")
+  endforeach()
+  message(${severity} "${code}: revstamp: ${said}")
+endfunction()
+
+# Function: _revstamp_stamp_in
+# Description: the first stamp in <text>: <start>, 4 to 64 of 0-9a-f,
+# <end>; sets <stamp> to it and <hash> to its hash, or both empty.
+function(_revstamp_stamp_in text start end stamp hash)
+  foreach(part start end)
+    string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" ${part} "${${part}}")
+  endforeach()
+  set(found "")
+  set(digits "")
+  if(text MATCHES "${start}([0-9a-f][0-9a-f][0-9a-f][0-9a-f]+)${end}")
+    set(found "${CMAKE_MATCH_0}")
+    set(digits "${CMAKE_MATCH_1}")
+    string(LENGTH "${digits}" length)
+    if(length GREATER 64)
+      set(found "")
+      set(digits "")
+    endif()
+  endif()
+  set(${stamp} "${found}" PARENT_SCOPE)
+  set(${hash} "${digits}" PARENT_SCOPE)
+endfunction()
+
+if(NOT CMAKE_SCRIPT_MODE_FILE)
+  return()
+endif()
+
+set(severity WARNING)
+if(STRICT)
+  set(severity SEND_ERROR)
+endif()
+set(off "remove revstamp_stamp()")
+get_filename_component(tool "${TOOL}" NAME)
+if(KEEP)
+  # The tool rewrites the file, which the stamp depends on: the marker comes
+  # after it. Should a commit land before Git is asked, the file doesn't hold
+  # HEAD's hash below, and the next build tries again.
+  execute_process(COMMAND "./${tool}" "${MODE}")
+endif()
+get_filename_component(folder "${MARKER}" DIRECTORY)
+file(MAKE_DIRECTORY "${folder}")
+file(TOUCH "${MARKER}")
+execute_process(COMMAND git rev-parse HEAD --absolute-git-dir --git-common-dir
+                        --symbolic-full-name HEAD
+                RESULT_VARIABLE failed OUTPUT_VARIABLE said ERROR_VARIABLE why
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
-execute_process(COMMAND git rev-parse --absolute-git-dir --git-common-dir --symbolic-full-name HEAD
-                OUTPUT_VARIABLE said ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
 string(REPLACE "\n" ";" said "${said}")
 list(LENGTH said answers)
-file(STRINGS "${FILE}" text)
+get_filename_component(work "${COPY}" DIRECTORY)
+if(MODE STREQUAL "2")
+  get_filename_component(work "${work}" DIRECTORY)  # above Properties/
+endif()
 set(retry "${MARKER}.again")
-if(failed OR NOT answers EQUAL 3)
-  string(REGEX MATCH "(fatal|error): [^\n]*" why "${why}")
-  message(WARNING "revstamp: Git gave no hash for HEAD (${why}): ${FILE} is not stamped with it. "
-          "Make 'git rev-parse --short HEAD' work in its folder.")
-  set(git "")
-else()
-  list(GET said 0 git)
-  list(GET said 1 common)
-  list(GET said 2 ref)
-  get_filename_component(common "${common}" ABSOLUTE)
-  string(REPLACE "[0-9a-f][0-9a-f][0-9a-f][0-9a-f]+" "${hash}" stamped "${STAMP}")
-  string(REGEX MATCH "${STAMP}" old "${text}")
-  if(text MATCHES "${stamped}")
+set(git "")
+if(failed OR NOT answers EQUAL 4)
+  # No hash to be had: the file is compiled as it is, and the next build
+  # waits for a change.
+  string(REGEX MATCH "[^\n]+" why "${why}")
+  if(NOT why)
+    set(why "${failed}")
+  endif()
+  set(file "${FILE}")
+  _revstamp_say(${severity} RS1001)
+  if(NOT KEEP)
+    get_filename_component(into "${COPY}" DIRECTORY)
+    file(COPY "${FILE}" DESTINATION "${into}"
+         FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  endif()
+  if(NOT STRICT)
     set(retry "")
-  elseif(old)
-    message(WARNING "revstamp: ${FILE} holds ${old}, not HEAD's ${hash}: Git didn't restore it "
-            "(its index lock held?), or the committed file holds that stamp; then commit the line "
-            "as ${LINE} again.")
-  else()
-    string(FIND "${text}" "${LINE}" at)
-    if(at EQUAL -1)
-      message(WARNING "revstamp: ${FILE} holds no line ${LINE}, which is what the tool replaces "
-              "(spacing, quotes and case as written here): the commit is not stamped.")
-    else()
-      message(WARNING "revstamp: ${FILE} still holds ${LINE}: the tool couldn't rewrite it "
-              "(read-only, or held open by another program).")
+  endif()
+else()
+  list(GET said 0 commit)
+  list(GET said 1 git)
+  list(GET said 2 common)
+  list(GET said 3 ref)
+  get_filename_component(common "${common}" ABSOLUTE)
+  if(NOT KEEP)
+    set(text "")
+    if(EXISTS "${COPY}")
+      file(STRINGS "${COPY}" text)
     endif()
+    _revstamp_stamp_in("${text}" "${START}" "${END}" stamp hash)
+    string(FIND "${commit}" "${hash}" at)
+    if(NOT EXISTS "${COPY}" OR "${FILE}" IS_NEWER_THAN "${COPY}" OR NOT hash OR NOT at EQUAL 0)
+      get_filename_component(into "${COPY}" DIRECTORY)
+      file(COPY "${FILE}" DESTINATION "${into}"
+           FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+      file(COPY "${TOOL}" DESTINATION "${work}" USE_SOURCE_PERMISSIONS)
+      set(ENV{GIT_DIR} "${git}")
+      set(ENV{GIT_WORK_TREE} "${work}")
+      set(ENV{GIT_INDEX_FILE} "${work}/.revstamp-index")
+      execute_process(COMMAND "./${tool}" "${MODE}" WORKING_DIRECTORY "${work}")
+    endif()
+  endif()
+  # What the compiler reads: HEAD's hash, or a word on why not.
+  set(file "${COPY}")
+  set(line "${LINE}")
+  file(STRINGS "${COPY}" text)
+  _revstamp_stamp_in("${text}" "${START}" "${END}" stamp hash)
+  string(FIND "${commit}" "${hash}" at)
+  string(FIND "${text}" "${LINE}" unstamped)
+  if(hash AND at EQUAL 0)
+    set(retry "")
+  elseif(stamp)
+    _revstamp_say(${severity} RS1003)
+  elseif(unstamped EQUAL -1)
+    _revstamp_say(${severity} RS1002)
+  else()
+    _revstamp_say(${severity} RS1004)
   endif()
 endif()
 
@@ -69,11 +168,15 @@ if(git AND ref MATCHES "^refs/")
   endwhile()
   list(APPEND deps "${folder}")
 endif()
-set(depfile "${NAMED}:")
-foreach(dep IN LISTS deps)
+# Escaped as Make and Ninja read a depfile, the marker's own path too.
+set(depfile "")
+foreach(dep IN LISTS NAMED deps)
   string(REGEX REPLACE "([ #])" "\\\\\\1" dep "${dep}")
   string(REPLACE "$" "$$" dep "${dep}")
-  string(APPEND depfile " \\\n  ${dep}")
+  if(depfile STREQUAL "")
+    set(depfile "${dep}:")
+  else()
+    string(APPEND depfile " \\\n  ${dep}")
+  endif()
 endforeach()
 file(WRITE "${MARKER}.d" "${depfile}\n")
-file(TOUCH "${MARKER}")
