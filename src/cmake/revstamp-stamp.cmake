@@ -1,8 +1,8 @@
 # The stamp of revstamp_stamp() (revstampConfig.cmake), run in the stamped
 # file's folder at build time:
 #
-#   cmake -DTOOL=<the package's tool> -DMODE=<1|2> -DFILE=<file> -DCOPY=<copy>
-#         -DLINE=<line> -DSTART=<a stamp's start> -DEND=<its end>
+#   cmake -DTOOL=<the package's tool> -DMODE=<1|2> -DNAME=<the folder's name>
+#         -DFILE=<file> -DCOPY=<copy>
 #         -DMARKER=<marker> -DNAMED=<the marker as the build tool names it>
 #         -DKEEP=<ON: stamp FILE itself> -DSTRICT=<ON: warnings are errors>
 #         -P revstamp-stamp.cmake
@@ -38,6 +38,22 @@ function(_revstamp_say severity code)
   message(${severity} "${code}: revstamp: ${said}")
 endfunction()
 
+# Function: _revstamp_line
+# Description: for <mode> in the folder <name>, sets <line> to the line the
+# tool looks for, and <start> and <end> to what a stamp's line holds around
+# its hash.
+function(_revstamp_line mode name line start end)
+  if(mode STREQUAL "1")
+    set(${start} "VALUE \"OriginalFilename\", \"" PARENT_SCOPE)
+    set(${end} "\"" PARENT_SCOPE)
+    set(${line} "VALUE \"OriginalFilename\", \"${name}.exe\"" PARENT_SCOPE)
+  else()
+    set(${start} "[assembly: AssemblyCopyright(\"" PARENT_SCOPE)
+    set(${end} "\")]" PARENT_SCOPE)
+    set(${line} "[assembly: AssemblyCopyright(\"\")]" PARENT_SCOPE)
+  endif()
+endfunction()
+
 # Function: _revstamp_stamp_in
 # Description: the first stamp in <text>: <start>, 4 to 64 of 0-9a-f,
 # <end>; sets <stamp> to it and <hash> to its hash, or both empty.
@@ -64,12 +80,25 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
+# Function: _revstamp_copy
+# Description: COPY becomes the file's copy, writable, whatever it held.
+# (file(COPY) would leave a copy alone that has the file's time to the
+# second.)
+function(_revstamp_copy)
+  get_filename_component(into "${COPY}" DIRECTORY)
+  file(REMOVE "${COPY}")
+  file(COPY "${FILE}" DESTINATION "${into}"
+       FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+endfunction()
+
+_revstamp_line("${MODE}" "${NAME}" LINE START END)
 set(severity WARNING)
 if(STRICT)
   set(severity SEND_ERROR)
 endif()
 set(off "remove revstamp_stamp()")
 get_filename_component(tool "${TOOL}" NAME)
+file(STRINGS "${FILE}" found)  # the file before the tool
 if(KEEP)
   # The tool rewrites the file, which the stamp depends on: the marker comes
   # after it. Should a commit land before Git is asked, the file doesn't hold
@@ -101,9 +130,7 @@ if(failed OR NOT answers EQUAL 4)
   set(file "${FILE}")
   _revstamp_say(${severity} RS1001)
   if(NOT KEEP)
-    get_filename_component(into "${COPY}" DIRECTORY)
-    file(COPY "${FILE}" DESTINATION "${into}"
-         FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+    _revstamp_copy()
   endif()
   if(NOT STRICT)
     set(retry "")
@@ -122,9 +149,7 @@ else()
     _revstamp_stamp_in("${text}" "${START}" "${END}" stamp hash)
     string(FIND "${commit}" "${hash}" at)
     if(NOT EXISTS "${COPY}" OR "${FILE}" IS_NEWER_THAN "${COPY}" OR NOT hash OR NOT at EQUAL 0)
-      get_filename_component(into "${COPY}" DIRECTORY)
-      file(COPY "${FILE}" DESTINATION "${into}"
-           FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+      _revstamp_copy()
       file(COPY "${TOOL}" DESTINATION "${work}" USE_SOURCE_PERMISSIONS)
       set(ENV{GIT_DIR} "${git}")
       set(ENV{GIT_WORK_TREE} "${work}")
@@ -139,8 +164,12 @@ else()
   _revstamp_stamp_in("${text}" "${START}" "${END}" stamp hash)
   string(FIND "${commit}" "${hash}" at)
   string(FIND "${text}" "${LINE}" unstamped)
+  string(FIND "${found}" "${stamp}" before)
   if(hash AND at EQUAL 0)
     set(retry "")
+  elseif(stamp AND before EQUAL -1)
+    # A stamp the tool made just now, of a commit that isn't HEAD any more
+    # (one landed during the stamp): the next build stamps again.
   elseif(stamp)
     _revstamp_say(${severity} RS1003)
   elseif(unstamped EQUAL -1)
