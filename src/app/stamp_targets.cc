@@ -80,21 +80,6 @@ bool BuildStampTexts(int mode, const std::string& CommitHash, const char* direct
 
 namespace {
 
-// Git refuses to restore while another process holds the work tree's index
-// lock, as an IDE's Git integration, a terminal or another build does for a
-// moment. Such a restore is tried again for this long.
-constexpr std::chrono::seconds kRestoreBound(10);
-
-// How long a target that another process holds is waited for: virus
-// scanners, indexers and editors open a file that was just written, for a
-// moment.
-constexpr std::chrono::seconds kHeldFileBound(2);
-
-// How long a run waits for the work tree's lock. Each holder lets it go
-// within seconds, so a wait this long means something is stuck: the run
-// then ends without stamping rather than never.
-constexpr std::chrono::minutes kLockBound(1);
-
 // Whether Git refused a restore for its index lock: its message names the
 // lock, in every language, whatever it quotes the lock's path with.
 bool RefusedForLock(const CommandResult& restore) {
@@ -115,7 +100,8 @@ bool Restore(const StampTexts& texts, const std::string& gitLock) {
 
 }  // namespace
 
-void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
+void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered,
+                 const StampBounds& bounds) {
   // Only a commit's hash is stamped: in place of anything else (Git's error
   // message), the line is replaced by itself.
   const bool isHash = IsCommitHash(CommitHash);
@@ -134,17 +120,17 @@ void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered) {
   // found held.
   auto waitForHolder = [&](bool lastTry) {
     const auto now = std::chrono::steady_clock::now();
-    if (!heldUntil) heldUntil = now + kHeldFileBound;
+    if (!heldUntil) heldUntil = now + bounds.heldFile;
     return !lastTry && now < *heldUntil ? TryOutcome::kAgain : TryOutcome::kGiveUp;
   };
-  RetryFor(kRestoreBound, [&](bool lastTry) {
+  RetryFor(bounds.restore, [&](bool lastTry) {
     // Every run in the work tree takes turns, from the snapshot until the
     // rewrite is done: Git's restore takes the work tree's index lock, and
     // writes the file in steps that another run must not read halfway.
     // Whatever a run waits for between tries (Git's lock, a held target), it
     // waits without the lock, so that the others go on meanwhile.
     WorkTreeLock lock;
-    if (!lock.Acquire(entry, kLockBound)) return TryOutcome::kGiveUp;
+    if (!lock.Acquire(entry, bounds.lock)) return TryOutcome::kGiveUp;
     if (!snapshotTaken) {
       found = TakeSnapshot(texts.targetPath);
       if (found.state == FileSnapshot::State::kHeld) return waitForHolder(lastTry);

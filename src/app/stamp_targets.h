@@ -4,9 +4,24 @@
 #ifndef REVSTAMP_APP_STAMP_TARGETS_H_
 #define REVSTAMP_APP_STAMP_TARGETS_H_
 
+#include <chrono>
 #include <string>
 
 #include "common/text_format.h"
+
+/// How long a run waits, each without the work tree's lock meanwhile.
+struct StampBounds {
+  /// For Git's index lock, which an IDE's Git integration, a terminal or
+  /// another build holds for a moment: the restore is tried again.
+  std::chrono::milliseconds restore{10000};
+  /// For a target that another process holds: virus scanners, indexers and
+  /// editors open a file that was just written, for a moment.
+  std::chrono::milliseconds heldFile{2000};
+  /// For the work tree's lock. Each holder lets it go within seconds, so a
+  /// wait this long means something is stuck: the run then ends without
+  /// stamping rather than never.
+  std::chrono::milliseconds lock{60000};
+};
 
 /// Stamps CommitHash into the file that `mode` selects, under ToolDirectory
 /// (tool_location.h): restores it from Git, then replaces its line, keeping
@@ -15,17 +30,18 @@
 /// of the work tree's .git entry, or of the tool's executable outside a work
 /// tree. The restore restores a file hidden from Git's status
 /// (skip-worktree) too. A restore that Git refuses for its index lock is
-/// tried again while the lock is in the work tree's Git folder, for about
-/// 10 s, when `gitAnswered` (the hash command succeeded), and a target that
-/// another process holds for about 2 s, each without the lock meanwhile;
-/// then the line is replaced in whatever the file holds, or the run gives
-/// up. A mode does nothing at all when BuildStampTexts refuses, the lock
-/// can't be had within a minute, or the file can't be read whole (what it
+/// tried again while the lock is in the work tree's Git folder, when
+/// `gitAnswered` (the hash command succeeded), and a target that another
+/// process holds, each for its `bounds`; then the line is replaced in
+/// whatever the file holds, or the run gives up. A mode does nothing at all
+/// when BuildStampTexts refuses, the lock can't be had within its bound, or
+/// the file can't be read whole (what it
 /// holds couldn't be kept); nor when the file already holds the line this
 /// run would write. A CommitHash that IsCommitHash refuses is not stamped,
 /// though the file is restored. A run that leaves the file's bytes as they
 /// were leaves its time too.
-void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered);
+void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered,
+                 const StampBounds& bounds = StampBounds());
 
 /// The texts of one mode.
 struct StampTexts {
