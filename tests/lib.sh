@@ -3,19 +3,31 @@
 set -u -o pipefail
 shopt -s inherit_errexit
 
-# scenario <name> <function> [<argument>...]: runs the function in a subshell
-# that stops at the first command that fails, a check or a step that sets
-# the scenario up: either fails the scenario, by its name. Processes it
-# left running are ended. ONLY=<text> runs only the scenarios whose name
-# holds that text.
+# scenario <title> [<argument>...] <<'EOF' ... EOF
+# runs its body, one command a line, in a subshell that stops at the first
+# command that fails, a check or a step that sets the scenario up: either
+# fails the scenario, by its title, and shows that command. The arguments
+# are $1 ... in the body. Processes it left running are ended. ONLY=<text>
+# runs only the scenarios whose title holds that text.
 failures=0 scenarios=0
 scenario() {
-  [[ $1 == *"${ONLY:-}"* ]] || return 0
+  local title=$1 body status=0
+  body=$(cat)
+  shift
+  [[ $title == *"${ONLY:-}"* ]] || return 0
   scenarios=$((scenarios + 1))
   # Not on the left of || or &&: there set -e would be ignored inside.
-  (scenario=$1 && shift && trap 'status=$?; set +e; jobs -p | xargs -r kill 2>/dev/null; exit $status' EXIT && set -e && "$@")
-  local status=$?
-  [ "$status" = 0 ] || { echo "FAIL [$1] (status $status)" >&2; failures=$((failures + 1)); }
+  (
+    scenario=$title
+    trap 'status=$?; set +e; jobs -p | xargs -r kill 2>/dev/null; exit $status' EXIT
+    trap 'echo "  [$title] failed: $BASH_COMMAND" >&2' ERR
+    set -eE
+    eval "$body"
+  )
+  status=$?
+  [ "$status" = 0 ] && return
+  echo "FAIL [$title] (status $status)" >&2
+  failures=$((failures + 1))
 }
 # finish <suite>: the suite's verdict, after its scenarios.
 finish() {
@@ -26,8 +38,16 @@ finish() {
 
 fail() { echo "  [$scenario] $*" >&2; return 1; }
 expect_eq() { [ "$2" == "$3" ] || fail "$1: got '$2', expected '$3'"; }
+# until_ <command...>: waits for a sign, at most a minute.
+until_() {
+  local n
+  for n in $(seq 1200); do "$@" && return; sleep 0.05; done
+  false
+}
 
 git_() { git -C "$repo" -c init.defaultBranch=main -c user.name=t -c user.email=t@e "$@"; }
 # next_commit: a new HEAD that changes nothing of the projects.
 next_commit() { date +%N >>"$repo/history"; git_ add history; git_ commit -qm next; }
 head_hash() { git_ rev-parse --short HEAD; }
+# replace_first <file> <text> <replacement>: in place, every other byte kept.
+replace_first() { FROM=$2 TO=$3 perl -0777 -pi -e 's/\Q$ENV{FROM}\E/$ENV{TO}/' "$1"; }

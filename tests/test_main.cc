@@ -1,9 +1,7 @@
 // The test binary doubles as the children the tests need: started with
-// --child=<role> it plays that role, and started as git (testbin/git, a
-// copy) it plays git.
+// --child=<role> <argument>... it plays that role (kRoles), and started as
+// git (testbin/git, a copy) it only notes that it was called.
 #include <fcntl.h>
-
-#include <thread>
 
 #include "app/entry.h"
 #include "app/worktree_lock.h"
@@ -21,95 +19,95 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
-// git, for Windows programs under Wine where no real git.exe can be had
-// (tests/windows-git.sh). Each call appends its arguments, in brackets, as a
-// line to REVSTAMP_TEST_LOG. "rev-parse" prints REVSTAMP_TEST_HASH, and a
-// warning on its error stream as git does for a deprecated setting;
-// "checkout ... -- <path>" copies REVSTAMP_TEST_STORE/<path> over <path>,
-// but refuses as git does while another process holds the index lock
-// REVSTAMP_TEST_LOCK. Without a hash it answers as git outside a work tree.
-int PlayGit(int argc, char** argv) {
-  std::ofstream log(Env("REVSTAMP_TEST_LOG"), std::ios::app | std::ios::binary);
-  for (int i = 1; i < argc; ++i) log << '[' << argv[i] << ']';
-  log << '\n';
-  const std::string command = argc > 1 ? argv[1] : "", hash = Env("REVSTAMP_TEST_HASH");
-  const std::string path = argc >= 4 && std::strcmp(argv[argc - 2], "--") == 0 ? argv[argc - 1] : "";
-  std::ifstream in(Env("REVSTAMP_TEST_STORE") + "/" + path, std::ios::binary);  // in the ANSI code page
-  const char* fails = hash.empty() ? "fatal: not a git repository (or any of the parent directories): .git\n"
-                      : command != "checkout" ? nullptr
-                      : fs::exists(Env("REVSTAMP_TEST_LOCK")) ? "fatal: Unable to create '%s': File exists.\n"
-                      : !in ? "error: pathspec did not match any file(s) known to git\n" : nullptr;
-  if (fails) {
-    std::fprintf(stderr, fails, Env("REVSTAMP_TEST_LOCK").c_str());
-    return 128;
-  }
-  if (command == "rev-parse") {
-    std::fputs("warning: core.fsyncObjectFiles is deprecated; use core.fsync instead\n", stderr);
-    return std::printf("%s\n", hash.c_str()) < 0;
-  }
-  std::ofstream out(path, std::ios::binary);
-  out << in.rdbuf();
-  return out ? 0 : 128;
+// Waits until <folder>/release exists, or <folder> is gone.
+void AwaitRelease(const fs::path& folder) {
+  WriteBytes(folder / "held", "");
+  while (!fs::exists(folder / "release") && fs::exists(folder))
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
-int PlayRole(const std::string& role, char** args) {
 #ifdef _WIN32
-  // <folder> <file>...: holds each file as an editor does (for reading,
-  // sharing all it can) until <folder>/release exists, or <folder> is gone.
-  // POSIX tests hold files, and the work tree's lock, with flock(1).
-  if (role == "hold") {
-    for (char** file = args + 1; *file; ++file)
-      if (CreateFileA(*file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE)
-        return 1;
-    WriteBytes(fs::path(args[0]) / "held", "");
-    while (!fs::exists(fs::path(args[0]) / "release") && fs::exists(args[0]))
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return 0;
-  }
-#endif
-  if (role == "lock") {  // <path> <ms>: whether the lock of <path> could be had within <ms>
-    WorkTreeLock lock;
-    return std::printf("%d", lock.Acquire(args[0], std::chrono::milliseconds(std::atoi(args[1])))) < 0;
-  }
-  if (role == "no-framework") {  // prints the tool's output, its status, whether it ran git
-    fs::remove(Env("REVSTAMP_TEST_LOG"));
-    { Application gone; }
-    const char* argv[] = {"revstamp", "2"};
-    int status = RevstampMain(2, argv, InitFramework);
-    return std::printf("[%d %d]", status, fs::exists(Env("REVSTAMP_TEST_LOG"))) < 0;
-  }
-  if (role == "no-program") {
-    UseBinaryStandardOutput();  // as the tool does first thing
-    CommandResult result = RunCommand("revstamp-no-such-program --version");
-    return std::printf("[%s %d]", result.text.c_str(), result.exitStatus) < 0;
-  }
-  if (role == "interleave") {  // a pause between lines, so that their order is plain
-    for (const char* line : {"out 1\n", "err 1\n", "out 2\n"}) {
-      std::FILE* stream = line[0] == 'e' ? stderr : stdout;
-      std::fputs(line, stream), std::fflush(stream);
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    std::fwrite("\0after\n", 1, 7, stdout);  // the texts end at the NUL
-  }
-  if (role == "big") {  // 1 MiB; on Linux the pipe takes it all, and this ends at once
-#ifdef F_SETPIPE_SZ
-    fcntl(1, F_SETPIPE_SZ, 1 << 20);
-#endif
-    std::printf("%s.", std::string(1 << 20, 'x').c_str()), std::fflush(stdout);
-    std::_Exit(0);
-  }
-  if (role == "linger") std::this_thread::sleep_for(std::chrono::seconds(15));
-  if (role == "background") {  // leaves a process behind, holding the output
-    std::puts("started"), std::fflush(stdout);
-#ifdef _WIN32
-    return std::system(("start \"\" /b " + ChildCommand("linger")).c_str());
-#else
-    return std::system("sleep 15 &");
-#endif
-  }
+// <folder> <file>...: holds each file as an editor does (for reading,
+// sharing all it can) until released. POSIX tests hold files with flock(1).
+int Hold(char** args) {
+  for (char** file = args + 1; *file; ++file)
+    if (CreateFileA(*file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE)
+      return 1;
+  AwaitRelease(args[0]);
   return 0;
 }
+#endif
+
+// <folder> <path>: holds the lock of <path> until released.
+int HoldLock(char** args) {
+  WorkTreeLock lock;
+  if (!lock.Acquire(args[1], std::chrono::milliseconds(0))) return 1;
+  AwaitRelease(args[0]);
+  return 0;
+}
+
+// The tool's output, its status, whether it ran git, without the
+// application object.
+int NoFramework(char**) {
+  fs::remove(Env("REVSTAMP_TEST_LOG"));
+  { Application gone; }
+  const char* argv[] = {"revstamp", "2"};
+  int status = RevstampMain(2, argv, InitFramework);
+  return std::printf("[%d %d]", status, fs::exists(Env("REVSTAMP_TEST_LOG"))) < 0;
+}
+
+int NoProgram(char**) {
+  UseBinaryStandardOutput();  // as the tool does first thing
+  CommandResult result = RunCommand("revstamp-no-such-program --version");
+  return std::printf("[%s %d]", result.text.c_str(), result.exitStatus) < 0;
+}
+
+// Lines on both streams, a pause between them so that their order is
+// plain, and then bytes after a NUL, where the texts end.
+int Interleave(char**) {
+  for (const char* line : {"out 1\n", "err 1\n", "out 2\n"}) {
+    std::FILE* stream = line[0] == 'e' ? stderr : stdout;
+    std::fputs(line, stream);
+    std::fflush(stream);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return std::fwrite("\0after\n", 1, 7, stdout) != 7;
+}
+
+// 1 MiB; on Linux the pipe takes it all, and this ends at once.
+int Big(char**) {
+#ifdef F_SETPIPE_SZ
+  fcntl(1, F_SETPIPE_SZ, 1 << 20);
+#endif
+  std::printf("%s.", std::string(1 << 20, 'x').c_str());
+  std::fflush(stdout);
+  std::_Exit(0);
+}
+
+int Linger(char**) {
+  std::this_thread::sleep_for(std::chrono::seconds(15));
+  return 0;
+}
+
+// Leaves a process behind, holding the output.
+int Background(char**) {
+  std::puts("started");
+  std::fflush(stdout);
+#ifdef _WIN32
+  return std::system(("start \"\" /b " + ChildCommand("linger")).c_str());
+#else
+  return std::system("sleep 15 &");
+#endif
+}
+
+const std::map<std::string, int (*)(char**)> kRoles = {
+#ifdef _WIN32
+    {"hold", Hold},
+#endif
+    {"hold-lock", HoldLock}, {"no-framework", NoFramework}, {"no-program", NoProgram},
+    {"interleave", Interleave}, {"big", Big}, {"linger", Linger}, {"background", Background},
+};
 
 }  // namespace
 
@@ -121,8 +119,11 @@ int main(int argc, char** argv) {
     _setmode(2, _O_BINARY);
   }
 #endif
-  if (!role.empty()) return PlayRole(role, argv + 2);
-  if (fs::path(argv[0]).stem() == "git") return PlayGit(argc, argv);
+  if (kRoles.count(role)) return kRoles.at(role)(argv + 2);
+  if (fs::path(argv[0]).stem() == "git") {
+    std::ofstream(Env("REVSTAMP_TEST_LOG"), std::ios::app) << argv[0] << '\n';
+    return 1;
+  }
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -10,11 +10,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <future>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <random>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -51,5 +52,31 @@ inline std::string ChildCommand(const std::string& role) {
   std::string prefix = emulator && *emulator ? std::string(emulator) + " " : "";
   return prefix + "\"" + std::string(binary) + "\" --child=" + role;
 }
+
+/// Another process (test_main.cc) holds the work tree's lock of <folder>/<name>,
+/// made a folder if there is nothing there, while this lives.
+class LockHolder {
+ public:
+  explicit LockHolder(const TempFolder& folder, const std::string& name = ".git")
+      : signs_(folder / "signs") {
+    if (!fs::exists(folder / name)) fs::create_directory(folder / name);
+    fs::create_directory(signs_);
+    const std::string command = ChildCommand("hold-lock") + " \"" + signs_.string() + "\" \"" +
+                                (folder / name).string() + "\"";
+    child_ = std::async(std::launch::async, [command] { return RunCommand(command); });
+    while (!fs::exists(signs_ / "held") &&
+           child_.wait_for(std::chrono::milliseconds(10)) == std::future_status::timeout) {
+    }
+  }
+  ~LockHolder() {
+    std::error_code ignored;
+    fs::remove_all(signs_, ignored);  // the holder's sign to let go
+    child_.wait();
+  }
+
+ private:
+  fs::path signs_;
+  std::future<CommandResult> child_;
+};
 
 #endif  // REVSTAMP_TESTS_TEST_SUPPORT_H_

@@ -1,23 +1,30 @@
 #include "app/worktree_lock.h"
 
+#include "common/paths.h"
 #include "test_support.h"
 
 // Runs of one work tree wait for each other on the lock of its .git entry, a
-// folder or a file; here another process (test_main.cc) tries to take it.
+// folder or a file, whatever process holds it.
 TEST(WorkTreeLockTest, KeepsOtherProcessesOutUntilReleased) {
   TempFolder folder;
-  fs::create_directory(folder / ".git");
-  WriteBytes(folder / "worktree.git", "gitdir: elsewhere\n");
-  for (const char* name : {".git", "worktree.git"}) {
-    const std::string entry = (folder / name).string();
-    const std::string other = ChildCommand("lock") + " \"" + entry + "\" ";
+  WriteBytes(folder / "file.git", "gitdir: elsewhere\n");
+  for (const char* name : {".git", "file.git"}) {
+    WorkTreeLock lock;
     {
-      WorkTreeLock lock;
-      ASSERT_TRUE(lock.Acquire(entry, std::chrono::milliseconds(0))) << name;
-      EXPECT_EQ(RunCommand(other + "200").text, "0") << name;  // waited 200 ms, in vain
+      LockHolder holder(folder, name);
+      EXPECT_FALSE(lock.Acquire((folder / name).string(), std::chrono::milliseconds(200))) << name;
     }
-    EXPECT_EQ(RunCommand(other + "0").text, "1") << name;
+    EXPECT_TRUE(lock.Acquire((folder / name).string(), std::chrono::milliseconds(0))) << name;
   }
-  WorkTreeLock none;
-  EXPECT_FALSE(none.Acquire((folder / "none").string(), std::chrono::milliseconds(0)));
+}
+
+// Where Git keeps the index, and its lock: the .git folder, or the folder a
+// .git file names (linked work trees, submodules), relative or absolute.
+TEST(WorkTreeLockTest, FindsTheGitFolder) {
+  TempFolder folder;
+  const std::string top = WindowsPath((folder / "").string());  // as the tool names it
+  fs::create_directory(folder / "git");
+  EXPECT_EQ(GitFolder(top + "git"), top + "git");
+  WriteBytes(folder / "link", "gitdir: ../x/.git/modules/m\r\n");
+  EXPECT_EQ(GitFolder(top + "link"), top + "..\\x\\.git\\modules\\m");
 }
