@@ -35,11 +35,10 @@ struct StampBounds {
 /// process holds, each for its `bounds`; then the line is replaced in
 /// whatever the file holds, or the run gives up. A mode does nothing at all
 /// when BuildStampTexts refuses, the lock can't be had within its bound, or
-/// the file can't be read whole (what it
-/// holds couldn't be kept); nor when the file already holds the line this
-/// run would write. A CommitHash that IsCommitHash refuses is not stamped,
-/// though the file is restored. A run that leaves the file's bytes as they
-/// were leaves its time too.
+/// the file can't be read whole (what it holds couldn't be kept); nor when
+/// the file already holds the line this run would write. A CommitHash that
+/// IsCommitHash refuses is not stamped, though the file is restored. A run
+/// that leaves the file's bytes as they were leaves its time too.
 void StampTarget(int mode, const std::string& CommitHash, bool gitAnswered,
                  const StampBounds& bounds = StampBounds());
 

@@ -108,19 +108,23 @@ int OpenExitNotifier(pid_t pid) {
 #endif
 }
 
-// Reads the bytes that are waiting in the pipe right now, and no more: a
-// process that outlived the child may keep writing.
-void ReadWaiting(int fd, bool isOutput, CommandResult* result) {
+// Takes what is waiting in the pipe right now, and no more, into `result`
+// (AppendWritten): a process that outlived the child may keep writing.
+// Returns false when nothing was waiting (or the pipe failed).
+bool ReadWaiting(int fd, bool isOutput, CommandResult* result) {
   int waiting = 0;
-  if (ioctl(fd, FIONREAD, &waiting) != 0) return;
+  if (ioctl(fd, FIONREAD, &waiting) != 0) return false;
+  bool took = false;
   char buffer[kPipeSize];
   while (waiting > 0) {
     ssize_t n = read(fd, buffer, std::min<std::size_t>(sizeof buffer, waiting));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
+    if (n <= 0) break;
     AppendWritten(result, isOutput, buffer, static_cast<std::size_t>(n));
     waiting -= static_cast<int>(n);
+    took = true;
   }
+  return took;
 }
 
 // Collects what the child writes on its error stream (ends[0]) and its

@@ -24,7 +24,7 @@ struct Pipe {
   }
 };
 
-// Takes what is waiting in `pipe`, without blocking, into `result`
+// Takes what is waiting in `pipe` right now, and no more, into `result`
 // (AppendWritten). Returns false when nothing was waiting (or the pipe failed).
 bool ReadWaiting(HANDLE pipe, bool isOutput, CommandResult* result) {
   DWORD waiting = 0;
