@@ -203,7 +203,7 @@ dotnet_() {
 }
 dll() { grep -aq "$(head_hash)" "$repo/$1.dll"; }
 said() { grep -o 'warning RS[0-9]*' "$root/warnings" | sort | uniq -c | xargs || true; }
-stamps() { grep -c 'Touching ".*revstamp.stamp"' "$root/log" || true; }
+stamps() { grep -c 'Touching ".*/revstamp[-a-z]*\.stamp"' "$root/log" || true; }
 # cs_project <name> <property>...: a project of the example's, with the
 # package, or with $STAMP.
 cs_project() {
@@ -297,6 +297,7 @@ committing dotnet_ build App
 expect_eq "warnings" "$(said)" ""
 (while :; do git_ status >/dev/null; done) &
 dotnet_ build App
+kill $!
 dll App/bin/Debug/$net/App
 expect_eq "warnings" "$(said)" ""
 dotnet_ build App -p:RevstampKeepStamp=true
