@@ -20,7 +20,7 @@ clean() { expect_eq "git status" "$(git_ status --porcelain)" "${1:-}"; }
 # new_repo <file> <text>: the example project with that file in it,
 # committed, in a fresh repository.
 new_repo() {
-  repo=$(mktemp -d "$root/repo.XXXXXX")
+  repo=$(mktemp -d "$root/a repo.XXXXXX")  # a blank, as in many users' paths
   cp -R "$top/example/Widget" "$repo/"
   printf '%s\n' "$2" >"$repo/Widget/$1"
   git_ init -q
@@ -78,7 +78,7 @@ ran() { grep -c -E "$1" "$root/log" || true; }
 # The package where users build all day: two targets stamping one file,
 # one stamping AssemblyInfo.cs (listed, not compiled), one whose script is
 # in a folder of its own named like the first (FOLDER); two build trees of
-# the source at once, one with a blank in its path, after each commit.
+# the source at once, after each commit, with blanks in their paths.
 # Every output carries HEAD and its own script, each tree stamps each file
 # once, the work tree stays as it was. A new branch at the same commit
 # compiles nothing; a commit that lands during the stamp is stamped by the
