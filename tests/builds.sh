@@ -249,6 +249,7 @@ make_solution() {
 # in the InformationalVersion. Then a build with nothing new starts no
 # stamp and writes no assembly (but in the odd folder, which the SDK
 # compiles at every build: a ; splits it). The solution's own feed stays.
+# The IDE's design-time builds, while the user types, stamp nothing.
 scenario 'NuGet: a solution in parallel; then nothing new' <<'EOF'
 make_solution
 for n in 1 2; do
@@ -267,6 +268,11 @@ dotnet_
 expect_eq "stamps with nothing new" "$(stamps)" 0
 expect_eq "written" "$(find "$repo" -newer "$root/before" -name '*.dll' ! -path "$repo/Odd*")" ""
 [[ $(cd "$repo" && dotnet nuget list source) == *own*revstamp* ]]
+next_commit
+for p in "App -p:DesignTimeBuild=true" "Multi -p:SkipCompilerExecution=true"; do
+  dotnet_ msbuild $p -t:Compile -p:TargetFramework="$net"
+  expect_eq "design-time: $p" "$(stamps)" 0
+done
 EOF
 
 # What the user does meanwhile: an edit not committed is built in and stays
