@@ -138,19 +138,14 @@ at_once() {
   [ $(($(now) - t)) -lt $((2 * one)) ]
   expect_eq "statuses and output" "$(cat "${@/#/$here/out.}")" "$(printf '0\n%.0s' "$@")"
 }
-# hold <path>...: another process holds the work tree's lock of each entry,
-# or each file (flock(1) on POSIX), until `release`; returns once it does.
-# A holder whose scenario ended first lets go once its signs are gone.
+# hold <path>...: another process holds each file, or on POSIX the work
+# tree's lock of each entry, until `release`; returns once it does. A
+# holder whose scenario ended first lets go once its signs are gone.
 hold() {
-  local p args=() wins=()
+  local p args=()
   signs=$(mktemp -d "$root/signs.XXXXXX")
-  for p in "$@"; do args+=(flock "$p") wins+=("$(winpath "$p")"); done
-  if [ -n "$wine" ]; then
-    wine "$tests" --child=hold "$(winpath "$signs")" "${wins[@]}" &
-  else
-    "${args[@]}" sh -c 'touch "$0/held"
-      until [ -e "$0/release" ] || [ ! -d "$0" ]; do sleep 0.05; done' "$signs" &
-  fi
+  for p in "$signs" "$@"; do args+=("$([ -z "$wine" ] && echo "$p" || winpath "$p")"); done
+  $wine "${runner[@]}" "$tests" --child=hold "${args[@]}" &
   holder=$!
   until_ test -e "$signs/held"
 }

@@ -10,6 +10,8 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+#else
+#include <sys/file.h>
 #endif
 
 namespace {
@@ -28,12 +30,21 @@ void AwaitRelease(const fs::path& folder) {
 
 #ifdef _WIN32
 // <folder> <file>...: holds each file as an editor does (for reading,
-// sharing all it can) until released. POSIX tests hold files with flock(1).
+// sharing all it can) until released.
 int Hold(char** args) {
   for (char** file = args + 1; *file; ++file)
     if (CreateFileA(*file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE)
       return 1;
+  AwaitRelease(args[0]);
+  return 0;
+}
+#else
+// <folder> <file>...: holds each file as another process does on POSIX:
+// with an flock, until released.
+int Hold(char** args) {
+  for (char** file = args + 1; *file; ++file)
+    if (flock(open(*file, O_RDONLY), LOCK_EX) != 0) return 1;
   AwaitRelease(args[0]);
   return 0;
 }
@@ -102,10 +113,7 @@ int Background(char**) {
 }
 
 const std::map<std::string, int (*)(char**)> kRoles = {
-#ifdef _WIN32
-    {"hold", Hold},
-#endif
-    {"hold-lock", HoldLock}, {"no-framework", NoFramework}, {"no-program", NoProgram},
+    {"hold", Hold}, {"hold-lock", HoldLock}, {"no-framework", NoFramework}, {"no-program", NoProgram},
     {"interleave", Interleave}, {"big", Big}, {"linger", Linger}, {"background", Background},
 };
 

@@ -53,22 +53,23 @@ inline std::string ChildCommand(const std::string& role) {
   return prefix + "\"" + std::string(binary) + "\" --child=" + role;
 }
 
-/// Another process (test_main.cc) holds the work tree's lock of <folder>/<name>,
-/// made a folder if there is nothing there, while this lives.
-class LockHolder {
+/// Another process (test_main.cc) holds <folder>/<name> as `role` says:
+/// "hold-lock" its work tree's lock (made a folder if there is nothing
+/// there), "hold" the file, while this lives.
+class Holder {
  public:
-  explicit LockHolder(const TempFolder& folder, const std::string& name = ".git")
+  Holder(const TempFolder& folder, const std::string& role, const std::string& name)
       : signs_(folder / "signs") {
     if (!fs::exists(folder / name)) fs::create_directory(folder / name);
     fs::create_directory(signs_);
-    const std::string command = ChildCommand("hold-lock") + " \"" + signs_.string() + "\" \"" +
+    const std::string command = ChildCommand(role) + " \"" + signs_.string() + "\" \"" +
                                 (folder / name).string() + "\"";
     child_ = std::async(std::launch::async, [command] { return RunCommand(command); });
     while (!fs::exists(signs_ / "held") &&
            child_.wait_for(std::chrono::milliseconds(10)) == std::future_status::timeout) {
     }
   }
-  ~LockHolder() {
+  ~Holder() {
     std::error_code ignored;
     fs::remove_all(signs_, ignored);  // the holder's sign to let go
     child_.wait();

@@ -11,7 +11,7 @@ TEST(WorkTreeLockTest, KeepsOtherProcessesOutUntilReleased) {
   for (const char* name : {".git", "file.git"}) {
     WorkTreeLock lock;
     {
-      LockHolder holder(folder, name);
+      Holder holder(folder, "hold-lock", name);
       EXPECT_FALSE(lock.Acquire((folder / name).string(), std::chrono::milliseconds(200))) << name;
     }
     EXPECT_TRUE(lock.Acquire((folder / name).string(), std::chrono::milliseconds(0))) << name;
