@@ -19,7 +19,7 @@ scenario() {
   # Not on the left of || or &&: there set -e would be ignored inside.
   (
     scenario=$title
-    trap 'status=$?; set +e; jobs -p | xargs -r kill 2>/dev/null; exit $status' EXIT
+    trap 'status=$?; set +e; trap - ERR; jobs -p | xargs -r kill 2>/dev/null; exit $status' EXIT
     trap 'echo "  [$title] failed: $BASH_COMMAND" >&2' ERR
     set -eE
     eval "$body"

@@ -56,9 +56,7 @@ TEST(StampTargetsTest, BuildsEveryTextWholeOrNone) {
 TEST(StampTargetsTest, OnlyACommitHashIsOne) {
   for (const char* hash : {"abc", "1A2B3C4", "1a2b3c4\r"})
     EXPECT_FALSE(IsCommitHash(hash)) << hash;
-  EXPECT_FALSE(IsCommitHash(std::string(65, 'a')));
   EXPECT_TRUE(IsCommitHash("abcd"));
-  EXPECT_TRUE(IsCommitHash(std::string(64, 'f')));
 }
 
 // A run behind a holder stuck on the work tree's lock, or on the file, gives
