@@ -78,7 +78,7 @@ ran() { grep -c -E "$1" "$root/log" || true; }
 # The package where users build all day: two targets stamping one file,
 # one stamping AssemblyInfo.cs (listed, not compiled), one whose script is
 # in a folder of its own named like the first (FOLDER); two build trees of
-# the source at once, after each commit, with blanks in their paths.
+# the source at once, after each of 10 commits, with blanks in their paths.
 # Every output carries HEAD and its own script, each tree stamps each file
 # once, the work tree stays as it was. A new branch at the same commit
 # compiles nothing; a commit that lands during the stamp is stamped by the
@@ -96,7 +96,7 @@ git_ add -A
 git_ commit -qm sub
 trees=("$repo.b/my build" "$repo.b/second")
 for tree in "${trees[@]}"; do configure "$tree" -G "$1" >/dev/null; done
-for n in 1 2 3 4 5; do
+for n in $(seq 10); do
   next_commit
   build "${trees[0]}" &
   build "${trees[1]}"
